@@ -1,0 +1,43 @@
+# One static library per source folder. Sources are the folder's own .cpp
+# files (not its subfolders); a folder without sources yet becomes an
+# interface library so that dependents can already link it.
+function(vuble_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder: every *_test.cpp of the folder
+# except the real-window ones (*_x11_test.cpp), which form a second
+# executable labelled x11 that runs only with an X server.
+function(vuble_test_folder folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB x11 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x11_test.cpp)
+  set(unit ${all})
+  if(x11)
+    list(REMOVE_ITEM unit ${x11})
+  endif()
+  if(unit)
+    add_executable(${folder}_tests ${unit})
+    target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${folder}_tests PRIVATE ${PROJECT_SOURCE_DIR})
+    gtest_discover_tests(${folder}_tests DISCOVERY_MODE PRE_TEST
+                         PROPERTIES LABELS unit)
+  endif()
+  if(x11 AND VUBLE_BUILD_SDL)
+    add_executable(${folder}_x11_tests ${x11})
+    target_link_libraries(${folder}_x11_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${folder}_x11_tests PRIVATE ${PROJECT_SOURCE_DIR})
+    gtest_discover_tests(${folder}_x11_tests DISCOVERY_MODE PRE_TEST
+                         PROPERTIES LABELS x11 RUN_SERIAL TRUE)
+  endif()
+endfunction()

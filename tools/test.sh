@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit tier and the real-window
+# tier (on a virtual X server started here), then the unit tier again built
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/deps.sh
+
+werror=OFF
+if [ "${CI:-}" = "true" ]; then werror=ON; fi
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
+cmake --build build -j "$jobs"
+
+source tools/xvfb.sh
+trap stop_xvfb EXIT
+start_xvfb
+(cd build && ctest --output-on-failure -j "$jobs")
+stop_xvfb
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+  -DVUBLE_SANITIZE=ON -DVUBLE_BUILD_BENCH=OFF -DVUBLE_WERROR="$werror" >/dev/null
+cmake --build build-asan -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest --output-on-failure -L unit -j "$jobs")

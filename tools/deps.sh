@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0
+  libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0 x11-utils
   xvfb xauth libx11-dev libxtst-dev zlib1g-dev x11-xserver-utils openbox
 )
 

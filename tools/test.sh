@@ -15,9 +15,16 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$
 cmake --build build -j "$jobs"
 
 source tools/xvfb.sh
-trap stop_xvfb EXIT
+trap 'stop_wm; stop_xvfb' EXIT
 start_xvfb
-(cd build && ctest --output-on-failure -j "$jobs")
+# The unit tier in parallel; the real-window tier one test at a time, first
+# on a bare X server, then again under a window manager (decorations move
+# the client area; nothing else may change).
+(cd build && ctest --output-on-failure -j "$jobs" -LE x11)
+(cd build && ctest --output-on-failure -L x11)
+start_wm
+(cd build && VUBLE_WINDOW_MANAGER=openbox ctest --output-on-failure -L x11)
+stop_wm
 stop_xvfb
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \

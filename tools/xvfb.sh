@@ -30,3 +30,29 @@ stop_xvfb() {
     xvfb_pid=""
   fi
 }
+
+wm_pid=""
+
+# Starts a light window manager (openbox) on $DISPLAY and waits until it
+# manages the screen, so the real-window tests also run with decorations.
+start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm_pid=$!
+  local i
+  for i in $(seq 1 100); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "the window manager did not start" >&2
+  return 1
+}
+
+stop_wm() {
+  if [ -n "$wm_pid" ]; then
+    kill "$wm_pid" 2>/dev/null || true
+    wait "$wm_pid" 2>/dev/null || true
+    wm_pid=""
+  fi
+}

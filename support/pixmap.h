@@ -87,10 +87,6 @@ class TPixmap : public Object, public std::enable_shared_from_this<TPixmap> {
   // Sets every pixel to the colour (as WritePixel stores it). Colour 0 zeroes
   // the bytes of any format; other colours leave formats 7 to 12 unchanged.
   void ClearPixels(std::uint32_t argb);
-
- private:
-  // The address of (x, y) for callers that already know it lies inside.
-  std::uint8_t* Address(std::int32_t x, std::int32_t y) const;
 };
 
 // Loaders turn a stream into a pixel buffer. Constructing one puts it at the

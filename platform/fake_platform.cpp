@@ -182,7 +182,11 @@ void FakePlatform::Log(std::string call) {
   calls_.push_back(std::move(call));
 }
 
-bool FakePlatform::Failing(const char* operation) const { return failing_.count(operation) != 0; }
+bool FakePlatform::Failing(const char* operation) const {
+  if (failing_.count(operation) == 0) return false;
+  last_error_.assign(operation, operation + std::char_traits<char>::length(operation));
+  return true;
+}
 
 FakePlatform::Window* FakePlatform::Find(Handle window) {
   auto it = windows_.find(window);
@@ -591,5 +595,7 @@ std::u16string FakePlatform::GetFullPathName(const std::u16string& path) {
   if (!path.empty() && path[0] == u'/') return path;
   return current_dir_ + u"/" + path;
 }
+
+std::u16string FakePlatform::LastErrorText() { return last_error_; }
 
 }  // namespace platform

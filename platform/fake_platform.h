@@ -110,6 +110,9 @@ class FakePlatform : public Platform {
   void SetCurrentDirectoryText(std::u16string path) { current_dir_ = std::move(path); }
   void AddExistingPath(std::u16string path) { existing_paths_.insert(std::move(path)); }
   void SetMainThread(ThreadId id) { thread_id_ = id; }
+  // What LastErrorText returns until the next scripted failure, which sets
+  // it to the failing operation's name.
+  void SetLastErrorText(std::u16string text) { last_error_ = std::move(text); }
 
   // --- Platform ------------------------------------------------------------
 
@@ -180,6 +183,7 @@ class FakePlatform : public Platform {
   bool SetCurrentDirectory(const std::u16string& path) override;
   bool PathExists(const std::u16string& path) override;
   std::u16string GetFullPathName(const std::u16string& path) override;
+  std::u16string LastErrorText() override;
 
   // The device context GetDC gives for a window.
   static Handle DcOf(Handle window) { return window + 0x10000; }
@@ -243,6 +247,7 @@ class FakePlatform : public Platform {
   std::u16string current_dir_ = u"/home/user";
   std::set<std::u16string> existing_paths_;
   ThreadId thread_id_ = 1;
+  mutable std::u16string last_error_;
 };
 
 }  // namespace platform

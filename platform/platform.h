@@ -186,6 +186,10 @@ class Platform {
   virtual bool SetCurrentDirectory(const std::u16string& path) = 0;
   virtual bool PathExists(const std::u16string& path) = 0;  // a file or folder
   virtual std::u16string GetFullPathName(const std::u16string& path) = 0;
+
+  // Why the last failed operation failed, in the platform's own words (for
+  // example why no window could be opened); empty when nothing failed yet.
+  virtual std::u16string LastErrorText() = 0;
 };
 
 // The installed platform. Installed before any module starts and never

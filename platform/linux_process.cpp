@@ -1,0 +1,94 @@
+#include "platform/linux_process.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/utf.h"
+
+namespace platform::linux_process {
+namespace {
+
+// A path for the C library: false when it holds a NUL, which no file name
+// can contain (passing it on would silently cut the path short).
+bool ToNative(const std::u16string& path, std::string& native) {
+  native = Utf8(path);
+  return native.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+std::u16string ExecutablePath() {
+  // The kernel's link names the resolved executable. Paths are not cut at a
+  // fixed length: the buffer grows until the whole link fits.
+  std::vector<char> buffer(512);
+  for (;;) {
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      return Utf16(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::u16string CurrentDirectory() {
+  std::vector<char> buffer(512);
+  for (;;) {
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) return Utf16(buffer.data());
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool SetCurrentDirectory(const std::u16string& path) {
+  std::string native;
+  if (!ToNative(path, native)) return false;
+  return chdir(native.c_str()) == 0;
+}
+
+bool PathExists(const std::u16string& path) {
+  std::string native;
+  if (!ToNative(path, native) || native.empty()) return false;
+  struct stat info {};
+  return stat(native.c_str(), &info) == 0;
+}
+
+std::u16string FullPath(const std::u16string& path) {
+  std::u16string joined = path;
+  if (path.empty() || path[0] != u'/') {
+    const std::u16string current = CurrentDirectory();
+    if (current.empty()) return {};
+    joined = current;
+    joined += u'/';
+    joined += path;
+  }
+  // Lexical clean-up, as a path that does not exist yet must be completed too.
+  std::vector<std::u16string> parts;
+  std::size_t begin = 0;
+  while (begin <= joined.size()) {
+    std::size_t end = joined.find(u'/', begin);
+    if (end == std::u16string::npos) end = joined.size();
+    const std::u16string part = joined.substr(begin, end - begin);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    begin = end + 1;
+  }
+  std::u16string full;
+  for (const auto& part : parts) {
+    full += u'/';
+    full += part;
+  }
+  if (full.empty()) full.push_back(u'/');
+  // A trailing "/" names a folder; keep it.
+  if (joined.size() > 1 && joined.back() == u'/' && full != u"/") full += u'/';
+  return full;
+}
+
+}  // namespace platform::linux_process

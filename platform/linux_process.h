@@ -1,0 +1,21 @@
+// The process's executable path, current directory and path queries on
+// Linux. Called by the SDL2 platform's GetModuleFileName,
+// GetCurrentDirectory, SetCurrentDirectory, PathExists and GetFullPathName.
+#pragma once
+
+#include <string>
+
+namespace platform::linux_process {
+
+// The executable's real path (/proc/self/exe resolved); empty if unreadable.
+std::u16string ExecutablePath();
+// The current directory; empty if unreadable.
+std::u16string CurrentDirectory();
+bool SetCurrentDirectory(const std::u16string& path);
+// True when a file or folder exists at path (symbolic links followed).
+bool PathExists(const std::u16string& path);
+// path made absolute against the current directory, with "." and ".."
+// components and repeated "/" removed; no links are resolved.
+std::u16string FullPath(const std::u16string& path);
+
+}  // namespace platform::linux_process

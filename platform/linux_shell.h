@@ -1,0 +1,24 @@
+// File and folder requesters and URL opening on Linux desktops, through the
+// desktop's helper programs (kdialog on KDE, zenity elsewhere, xdg-open).
+// Called by the SDL2 platform's GetOpenFileName/GetSaveFileName,
+// BrowseForFolder and ShellExecute. No text passes through a shell: helpers
+// are started with an argument vector and read through a pipe.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::linux_shell {
+
+// The open dialog, or the save dialog (confirming overwrites) when
+// request.save. True with the chosen path, false when cancelled or when no
+// helper program is installed.
+bool OpenFileDialog(const FileDialog& request, std::u16string& chosen);
+bool BrowseForFolder(const FolderDialog& request, std::u16string& chosen);
+// Runs xdg-open on url and waits for it: 33 when it exits with status 0,
+// 2 when it reports that the file does not exist (status 2), else 0.
+std::intptr_t OpenUrl(const std::u16string& url);
+
+}  // namespace platform::linux_shell

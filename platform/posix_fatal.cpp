@@ -1,0 +1,141 @@
+#include "platform/posix_fatal.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace platform::posix_fatal {
+namespace {
+
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
+
+// The kernel keeps a gap of 256 pages below a growing stack; a frame larger
+// than a page can also skip past the last usable page, so faults this far
+// below (or on the last page above) the limit count as a stack overflow.
+constexpr std::uintptr_t kGuardReach = 1024 * 1024 + 64 * 1024;
+constexpr std::uintptr_t kPage = 4096;
+
+// The handler runs on this stack, so it still runs when the main stack is
+// exhausted. Large, as the report shows a box and runs the at-exit handlers
+// from the handler.
+constexpr std::size_t kAlternateStackSize = 1024 * 1024;
+alignas(64) char alternate_stack[kAlternateStackSize];
+
+std::atomic<Filter> installed_filter{nullptr};
+std::atomic<std::uintptr_t> main_stack_low{0};
+std::atomic<bool> reporting{false};
+
+void RecordMainStack() {
+  pthread_attr_t attributes;
+  if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+  void* address = nullptr;
+  std::size_t size = 0;
+  if (pthread_attr_getstack(&attributes, &address, &size) == 0) {
+    main_stack_low.store(reinterpret_cast<std::uintptr_t>(address));
+  }
+  pthread_attr_destroy(&attributes);
+}
+
+void Handler(int signal, siginfo_t* info, void* /*context*/) {
+  // A fault in another thread while one report runs: let that report finish
+  // (or its watchdog end the process).
+  if (reporting.exchange(true)) {
+    for (;;) pause();
+  }
+  const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  const std::uintptr_t stack_low = main_stack_low.load();
+  const bool on_guard = signal == SIGSEGV && stack_low != 0 && OnStackGuard(address, stack_low);
+  const std::uint32_t code = ExceptionCodeForSignal(signal, info->si_code, on_guard);
+  const Filter filter = installed_filter.load();
+  if (filter != nullptr) filter(code);
+  // A filter must not return; if one does, end the process the default way.
+  ArmWatchdog(0);
+  sigset_t this_signal;
+  sigemptyset(&this_signal);
+  sigaddset(&this_signal, signal);
+  pthread_sigmask(SIG_UNBLOCK, &this_signal, nullptr);
+  raise(signal);
+  _exit(128 + signal);
+}
+
+}  // namespace
+
+std::uint32_t ExceptionCodeForSignal(int signal, int si_code, bool on_stack_guard) {
+  switch (signal) {
+    case SIGSEGV:
+      return on_stack_guard ? kStackOverflow : kAccessViolation;
+    case SIGFPE:
+      switch (si_code) {
+        case FPE_INTDIV: return kIntDivideByZero;
+        case FPE_INTOVF: return kIntOverflow;
+        case FPE_FLTDIV: return kFltDivideByZero;
+        case FPE_FLTOVF: return kFltOverflow;
+        case FPE_FLTUND: return kFltUnderflow;
+        case FPE_FLTRES: return kFltInexactResult;
+        case FPE_FLTINV: return kFltInvalidOperation;
+        default: return kUnknown;
+      }
+    case SIGILL:
+      return si_code == ILL_PRVOPC ? kPrivInstruction : kIllegalInstruction;
+    case SIGBUS:
+      return si_code == BUS_ADRALN ? kDatatypeMisalignment : kInPageError;
+    case SIGTRAP:
+      return si_code == TRAP_TRACE ? kSingleStep : kBreakpoint;
+    default:
+      return kUnknown;
+  }
+}
+
+bool OnStackGuard(std::uintptr_t fault_address, std::uintptr_t stack_low) {
+  const std::uintptr_t bottom = stack_low > kGuardReach ? stack_low - kGuardReach : 0;
+  return fault_address >= bottom && fault_address < stack_low + kPage;
+}
+
+void InstallFatalSignalHandlers(Filter filter) {
+  installed_filter.store(filter);
+  RecordMainStack();
+
+  stack_t stack{};
+  stack.ss_sp = alternate_stack;
+  stack.ss_size = sizeof alternate_stack;
+  stack.ss_flags = 0;
+  sigaltstack(&stack, nullptr);
+
+  struct sigaction action {};
+  action.sa_sigaction = Handler;
+  action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  sigemptyset(&action.sa_mask);
+  for (int signal : kFatalSignals) sigaction(signal, &action, nullptr);
+}
+
+void WriteToStandardError(const char* text) {
+  std::size_t left = std::strlen(text);
+  while (left > 0) {
+    const ssize_t written = write(STDERR_FILENO, text, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    text += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+void ArmWatchdog(unsigned seconds) {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  for (int signal : kFatalSignals) sigaction(signal, &fallback, nullptr);
+  sigaction(SIGALRM, &fallback, nullptr);
+  sigset_t alarm_only;
+  sigemptyset(&alarm_only);
+  sigaddset(&alarm_only, SIGALRM);
+  pthread_sigmask(SIG_UNBLOCK, &alarm_only, nullptr);
+  alarm(seconds);
+}
+
+}  // namespace platform::posix_fatal

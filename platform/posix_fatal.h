@@ -1,0 +1,56 @@
+// Fatal platform exceptions on POSIX systems: the synchronous fault signals
+// (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP) caught on an alternate stack and
+// turned into the platform's 32-bit exception codes. Installed by the
+// program entry (system/startup), which names the code and ends the process.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::posix_fatal {
+
+inline constexpr std::uint32_t kDatatypeMisalignment = 0x80000002u;
+inline constexpr std::uint32_t kBreakpoint = 0x80000003u;
+inline constexpr std::uint32_t kSingleStep = 0x80000004u;
+inline constexpr std::uint32_t kAccessViolation = 0xC0000005u;
+inline constexpr std::uint32_t kInPageError = 0xC0000006u;
+inline constexpr std::uint32_t kIllegalInstruction = 0xC000001Du;
+inline constexpr std::uint32_t kFltDivideByZero = 0xC000008Eu;
+inline constexpr std::uint32_t kFltInexactResult = 0xC000008Fu;
+inline constexpr std::uint32_t kFltInvalidOperation = 0xC0000090u;
+inline constexpr std::uint32_t kFltOverflow = 0xC0000091u;
+inline constexpr std::uint32_t kFltUnderflow = 0xC0000093u;
+inline constexpr std::uint32_t kIntDivideByZero = 0xC0000094u;
+inline constexpr std::uint32_t kIntOverflow = 0xC0000095u;
+inline constexpr std::uint32_t kPrivInstruction = 0xC0000096u;
+inline constexpr std::uint32_t kStackOverflow = 0xC00000FDu;
+// No platform code: the signal is not one of the fault signals.
+inline constexpr std::uint32_t kUnknown = 0;
+
+// The exception code of a fault signal with its si_code; a SIGSEGV whose
+// address lies on the main thread's stack guard is a stack overflow.
+std::uint32_t ExceptionCodeForSignal(int signal, int si_code, bool on_stack_guard);
+
+// Whether a fault address lies on the guard below a stack whose lowest
+// usable address is stack_low (the guard gap the kernel keeps below a
+// growing stack, plus the stack's own last page).
+bool OnStackGuard(std::uintptr_t fault_address, std::uintptr_t stack_low);
+
+// Called from the signal handler, on the alternate stack, with the code. It
+// must not return: it reports and ends the process.
+using Filter = void (*)(std::uint32_t code);
+
+// Records the calling (main) thread's stack bounds, sets up an alternate
+// signal stack for it and installs the handler for the fault signals.
+// Installing again replaces the filter.
+void InstallFatalSignalHandlers(Filter filter);
+
+// Async-signal-safe: writes text to standard error with write(2).
+void WriteToStandardError(const char* text);
+
+// Async-signal-safe: puts the fault signals back to their default action
+// (so a second fault ends the process at once instead of re-entering the
+// report) and arms a watchdog: SIGALRM, with its default action and
+// unblocked, after the given seconds. Arming again replaces the time.
+void ArmWatchdog(unsigned seconds);
+
+}  // namespace platform::posix_fatal

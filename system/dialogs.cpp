@@ -1,0 +1,210 @@
+#include "system/dialogs.h"
+
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "system/startup.h"
+
+namespace dialogs {
+namespace {
+
+// The keyboard focus is saved before a box or requester opens and given back
+// after it closes; owners are the active window.
+class FocusKeeper {
+ public:
+  FocusKeeper() : saved_(platform::Current().GetFocus()) {}
+  ~FocusKeeper() {
+    if (saved_ != 0) platform::Current().SetFocus(saved_);
+  }
+  FocusKeeper(const FocusKeeper&) = delete;
+  FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+ private:
+  platform::Handle saved_ = 0;
+};
+
+int Box(const Text& text, int serious, std::uint32_t buttons) {
+  const std::uint32_t icon = serious != 0 ? platform::MB_ICONWARNING : platform::MB_ICONINFORMATION;
+  FocusKeeper focus;
+  platform::Platform& os = platform::Current();
+  return os.MessageBox(os.GetActiveWindow(), text, ApplicationTitle,
+                       platform::MB_TOPMOST | icon | buttons);
+}
+
+Text Replaced(Text text, const Text& what, const Text& by) {
+  Text out;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t found = text.find(what, begin);
+    if (found == Text::npos) break;
+    out += text.substr(begin, found - begin) + by;
+    begin = found + what.size();
+  }
+  return out + text.substr(begin);
+}
+
+char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+
+bool StartsWithNoCase(const Text& text, const Text& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (Lower(text[i]) != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// The extensions text becomes the platform's NUL-separated list, built the
+// way the requesters have always read it, and is then cut into name and
+// pattern pairs. A trailing name without a pattern matches nothing and is left out.
+std::vector<std::pair<Text, Text>> FileTypeFilter(const Text& extensions) {
+  std::vector<std::pair<Text, Text>> pairs;
+  if (extensions.empty()) return pairs;
+  const Text nul(1, u'\0');
+  Text list;
+  if (extensions.find(u':') == Text::npos) {
+    list = u"Files" + nul + u"*." + extensions;
+  } else {
+    list = Replaced(extensions, u":", nul + u"*.");
+  }
+  list = Replaced(list, u";", nul);
+  list = Replaced(list, u",", u";*.");
+  list += nul;
+  std::vector<Text> items;
+  std::size_t begin = 0;
+  while (begin < list.size()) {
+    const std::size_t end = list.find(u'\0', begin);
+    items.push_back(list.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
+    if (items[i + 1].empty()) continue;
+    pairs.emplace_back(items[i], items[i + 1]);
+  }
+  return pairs;
+}
+
+// The 1-based group that lists the extension of file_name ("*.png" for
+// "a.png", letters compared without case), else the first group; 0 when
+// there are none.
+int NaturalFilterIndex(const std::vector<std::pair<Text, Text>>& filter, const Text& file_name) {
+  if (filter.empty()) return 0;
+  const std::size_t dot = file_name.rfind(u'.');
+  if (dot != Text::npos && dot + 1 < file_name.size()) {
+    Text wanted = u"*" + file_name.substr(dot);
+    for (auto& c : wanted) c = Lower(c);
+    for (std::size_t i = 0; i < filter.size(); ++i) {
+      const Text& patterns = filter[i].second;
+      std::size_t begin = 0;
+      while (begin <= patterns.size()) {
+        std::size_t end = patterns.find(u';', begin);
+        if (end == Text::npos) end = patterns.size();
+        Text pattern = patterns.substr(begin, end - begin);
+        for (auto& c : pattern) c = Lower(c);
+        if (pattern == wanted) return static_cast<int>(i + 1);
+        begin = end + 1;
+      }
+    }
+  }
+  return 1;
+}
+
+int Notify(const Text& text, int serious) {
+  Box(text, serious, platform::MB_OK);
+  return 0;
+}
+
+int Confirm(const Text& text, int serious) {
+  return Box(text, serious, platform::MB_OKCANCEL) == platform::IDOK ? 1 : 0;
+}
+
+int Proceed(const Text& text, int serious) {
+  switch (Box(text, serious, platform::MB_YESNOCANCEL)) {
+    case platform::IDYES: return 1;
+    case platform::IDNO: return 0;
+    default: return -1;
+  }
+}
+
+Text RequestFile(const Text& text, const Text& extensions, int save, const Text& path) {
+  platform::FileDialog request;
+  request.title = text;
+  // "/" is this platform's separator: the part before the last one is the
+  // starting folder, the rest the proposed name.
+  const std::size_t slash = path.rfind(u'/');
+  if (slash == Text::npos) {
+    request.file_name = path;
+  } else {
+    request.initial_dir = path.substr(0, slash == 0 ? 1 : slash);
+    request.file_name = path.substr(slash + 1);
+  }
+  request.filter = FileTypeFilter(extensions);
+  request.filter_index = NaturalFilterIndex(request.filter, request.file_name);
+  request.save = save != 0;
+
+  FocusKeeper focus;
+  platform::Platform& os = platform::Current();
+  request.owner = os.GetActiveWindow();
+  Text chosen;
+  const bool ok = request.save ? os.GetSaveFileName(request, chosen)
+                               : os.GetOpenFileName(request, chosen);
+  return ok ? chosen : Text();
+}
+
+Text RequestDir(const Text& text, const Text& path) {
+  platform::FolderDialog request;
+  request.title = text;
+  FocusKeeper focus;
+  platform::Platform& os = platform::Current();
+  request.owner = os.GetActiveWindow();
+  if (!path.empty()) request.initial_path = os.GetFullPathName(path);
+  Text chosen;
+  return os.BrowseForFolder(request, chosen) ? chosen : Text();
+}
+
+int OpenURL(const Text& url) { return platform::Current().ShellExecute(url) > 32 ? 1 : 0; }
+
+Text CompleteURL(const Text& url) {
+  if (StartsWithNoCase(url, u"http:") || StartsWithNoCase(url, u"file:") ||
+      StartsWithNoCase(url, u"https:")) {
+    return url;
+  }
+  Text location = url;
+  Text anchor;
+  const std::size_t hash = url.find(u'#');
+  if (hash != Text::npos) {
+    anchor = url.substr(hash);
+    location = url.substr(0, hash);
+  }
+  platform::Platform& os = platform::Current();
+  const Text full = os.GetFullPathName(location);
+  if (!full.empty() && os.PathExists(full)) return u"file:" + full + anchor;
+  return u"http:" + location + anchor;
+}
+
+}  // namespace dialogs
+
+namespace {
+
+Text LocalTimeText(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  char buffer[256];
+  const std::size_t length = std::strftime(buffer, sizeof buffer, format, &local);
+  return FromUtf8(std::string_view(buffer, length));
+}
+
+}  // namespace
+
+Text CurrentDateText() { return LocalTimeText("%d %b %Y"); }
+Text CurrentTimeText() { return LocalTimeText("%H:%M:%S"); }
+
+int DesktopPixelWidth() { return platform::Current().GetDesktopDeviceCaps(platform::kHorzRes); }
+int DesktopPixelHeight() { return platform::Current().GetDesktopDeviceCaps(platform::kVertRes); }
+int DesktopBitDepth() { return platform::Current().GetDesktopDeviceCaps(platform::kBitsPixel); }
+int DesktopRefreshRate() { return platform::Current().GetDesktopDeviceCaps(platform::kVRefresh); }

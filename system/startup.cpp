@@ -1,0 +1,137 @@
+#include "system/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "platform/posix_fatal.h"
+#include "support/error.h"
+
+Text ApplicationTitle = u"Quillon Application";
+Text LaunchDirectory;
+Text ApplicationFile;
+Text ApplicationDirectory;
+std::vector<Text> ApplicationArguments;
+platform::ThreadId MainThreadId = 0;
+int WideCharacterFlag = 0;
+
+namespace {
+
+// While the box waits for the user the watchdog is generous; once the box is
+// gone only the at-exit handlers remain, which must finish quickly.
+constexpr unsigned kBoxWatchdogSeconds = 120;
+constexpr unsigned kExitWatchdogSeconds = 5;
+
+Text Slashed(Text path) {
+  for (auto& c : path) {
+    if (c == u'\\') c = u'/';
+  }
+  return path;
+}
+
+void WriteError(const Text& text) {
+  const std::string line = ToUtf8(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+Text ApplicationDirectoryOf(const Text& file) {
+  const std::size_t p = file.rfind(u'/');
+  if (p == Text::npos || p == 0) return {};
+  return file.substr(0, file[p - 1] == u':' ? p + 1 : p);
+}
+
+void RuntimeStartup(int argc, const char* const* argv) {
+  platform::Platform& os = platform::Current();
+  MainThreadId = os.GetCurrentThreadId();
+  WideCharacterFlag = 1;
+  LaunchDirectory = Slashed(os.GetCurrentDirectory());
+  ApplicationFile = Slashed(os.GetModuleFileName());
+  ApplicationDirectory = ApplicationDirectoryOf(ApplicationFile);
+  os.SetCurrentDirectory(ApplicationDirectory);  // a failure leaves the launch folder current
+  ApplicationTitle = u"Quillon Application";
+  ApplicationArguments.clear();
+  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromUtf8(argv[i]));
+}
+
+int RunProgram(int argc, char** argv, void (*program)()) {
+  platform::posix_fatal::InstallFatalSignalHandlers(FatalExceptionFilter);
+  try {
+    RuntimeStartup(argc, argv);
+    program();
+  } catch (const RuntimeError& error) {
+    WriteError(error.ToString());
+    std::exit(-1);
+  } catch (const std::exception& error) {
+    WriteError(FromUtf8(error.what()));
+    std::exit(-1);
+  } catch (...) {
+    WriteError(u"Unhandled exception");
+    std::exit(-1);
+  }
+  return 0;
+}
+
+const char* FatalExceptionName(std::uint32_t code) {
+  struct Entry {
+    std::uint32_t code;
+    const char* name;
+  };
+  static constexpr Entry kNames[] = {
+      {0x80000002u, "EXCEPTION_DATATYPE_MISALIGNMENT"},
+      {0x80000003u, "EXCEPTION_BREAKPOINT"},
+      {0x80000004u, "EXCEPTION_SINGLE_STEP"},
+      {0xC0000005u, "EXCEPTION_ACCESS_VIOLATION"},
+      {0xC0000006u, "EXCEPTION_IN_PAGE_ERROR"},
+      {0xC000001Du, "EXCEPTION_ILLEGAL_INSTRUCTION"},
+      {0xC0000025u, "EXCEPTION_NONCONTINUABLE_EXCEPTION"},
+      {0xC0000026u, "EXCEPTION_INVALID_DISPOSITION"},
+      {0xC000008Cu, "EXCEPTION_ARRAY_BOUNDS_EXCEEDED"},
+      {0xC000008Du, "EXCEPTION_FLT_DENORMAL_OPERAND"},
+      {0xC000008Eu, "EXCEPTION_FLT_DIVIDE_BY_ZERO"},
+      {0xC000008Fu, "EXCEPTION_FLT_INEXACT_RESULT"},
+      {0xC0000090u, "EXCEPTION_FLT_INVALID_OPERATION"},
+      {0xC0000091u, "EXCEPTION_FLT_OVERFLOW"},
+      {0xC0000092u, "EXCEPTION_FLT_STACK_CHECK"},
+      {0xC0000093u, "EXCEPTION_FLT_UNDERFLOW"},
+      {0xC0000094u, "EXCEPTION_INT_DIVIDE_BY_ZERO"},
+      {0xC0000095u, "EXCEPTION_INT_OVERFLOW"},
+      {0xC0000096u, "EXCEPTION_PRIV_INSTRUCTION"},
+      {0xC00000FDu, "EXCEPTION_STACK_OVERFLOW"},
+  };
+  for (const auto& entry : kNames) {
+    if (entry.code == code) return entry.name;
+  }
+  return "EXCEPTION_UNKNOWN";
+}
+
+void WriteFatalExceptionLine(std::uint32_t code) {
+  platform::posix_fatal::WriteToStandardError("Windows exception: ");
+  platform::posix_fatal::WriteToStandardError(FatalExceptionName(code));
+  platform::posix_fatal::WriteToStandardError("\n");
+}
+
+bool ShowFatalExceptionBox(std::uint32_t code) {
+  if (!platform::IsInstalled()) return false;
+  platform::Platform& os = platform::Current();
+  return os.MessageBox(os.GetActiveWindow(), AsciiText(FatalExceptionName(code)),
+                       u"Windows exception", 0) != 0;
+}
+
+// Runs inside the fault-signal handler. Only the first line is written with
+// async-signal-safe calls; the box and std::exit are not safe there (the
+// fault may have struck inside the allocator or the window system while it
+// held a lock). That is accepted for a process that is ending anyway, and
+// bounded: the fault signals are back at their default action, so a second
+// fault ends the process at once, and the watchdog's SIGALRM ends it if the
+// box or an at-exit handler hangs. The standard-error line is the report
+// that always survives, also where no box can be shown.
+void FatalExceptionFilter(std::uint32_t code) {
+  WriteFatalExceptionLine(code);
+  platform::posix_fatal::ArmWatchdog(kBoxWatchdogSeconds);
+  ShowFatalExceptionBox(code);
+  platform::posix_fatal::ArmWatchdog(kExitWatchdogSeconds);
+  std::exit(-1);
+}

@@ -1,0 +1,95 @@
+#include "system/hooks.h"
+
+#include <array>
+
+#include "support/error.h"
+#include "support/format.h"
+
+namespace {
+
+std::array<std::shared_ptr<THook>, kHookChainCount> hookChains;
+int hookIdCounter = -1;  // the last id handed out
+bool hooksStarted = false;
+
+// The chain table must never be indexed outside its bounds, whatever id the
+// caller passes.
+std::size_t ChainIndex(int id) {
+  if (id < 0 || id >= kHookChainCount) {
+    throw RuntimeError(Format("Hook id %d is outside 0..255", id));
+  }
+  return static_cast<std::size_t>(id);
+}
+
+}  // namespace
+
+ObjectPtr THook::UninitializedHookFunction(int, ObjectPtr, ObjectPtr) {
+  throw RuntimeError(u"Attempt to call uninitialized function pointer");
+}
+
+int NewHookId() {
+  // Once exhausted the counter stays above the limit, so every later call
+  // fails too (and the counter cannot overflow).
+  if (hookIdCounter < kHookChainCount) ++hookIdCounter;
+  if (hookIdCounter >= kHookChainCount) throw RuntimeError(u"Too many hook ids");
+  return hookIdCounter;
+}
+
+void InsertHook(int id, HookFunction func, ObjectPtr context, std::int32_t priority) {
+  auto& head = hookChains[ChainIndex(id)];
+  auto hook = std::make_shared<THook>();
+  hook->priority = priority;
+  hook->func = func;
+  hook->context = std::move(context);
+
+  THook* behind = nullptr;  // the last hook of higher or equal priority
+  for (THook* walk = head.get(); walk != nullptr && walk->priority >= priority;
+       walk = walk->succ.get()) {
+    behind = walk;
+  }
+  if (behind == nullptr) {
+    hook->succ = head;
+    head = hook;
+  } else {
+    hook->succ = behind->succ;
+    behind->succ = hook;
+  }
+}
+
+ObjectPtr RunHookChain(int id, ObjectPtr data) {
+  // Holding the current hook keeps it (and its succ) valid even if its own
+  // function deletes it from the chain.
+  std::shared_ptr<THook> hook = hookChains[ChainIndex(id)];
+  while (hook) {
+    data = hook->func(id, std::move(data), hook->context);
+    hook = hook->succ;
+  }
+  return data;
+}
+
+void DeleteHook(int id, HookFunction func, const ObjectPtr& context) {
+  std::shared_ptr<THook>* link = &hookChains[ChainIndex(id)];
+  while (*link) {
+    THook& hook = **link;
+    if (hook.func == func && hook.context == context) {
+      *link = hook.succ;  // may release the hook: touch nothing after this
+      return;
+    }
+    link = &hook.succ;
+  }
+}
+
+std::shared_ptr<THook> HookChainHead(int id) { return hookChains[ChainIndex(id)]; }
+
+void StartHookModule() {
+  if (hooksStarted) return;
+  hooksStarted = true;
+  // The table itself is static storage: all 256 heads start empty.
+}
+
+namespace testing_only {
+void ResetHooks() {
+  for (auto& head : hookChains) head.reset();
+  hookIdCounter = -1;
+  hooksStarted = false;
+}
+}  // namespace testing_only

@@ -31,10 +31,10 @@ void RequirePixel(const TPixmap& p, const char* operation, std::int32_t x, std::
 
 // Whether the rectangle x, y, w, h (w, h >= 0) lies inside a width by height
 // area, without overflowing.
-bool RectInside(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                std::int32_t width, std::int32_t height) {
-  return x >= 0 && y >= 0 && w >= 0 && h >= 0 &&
-         static_cast<std::int64_t>(x) + w <= width && static_cast<std::int64_t>(y) + h <= height;
+bool RectInside(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, std::int32_t width,
+                std::int32_t height) {
+  return x >= 0 && y >= 0 && w >= 0 && h >= 0 && static_cast<std::int64_t>(x) + w <= width &&
+         static_cast<std::int64_t>(y) + h <= height;
 }
 
 std::size_t RowBytes(const TPixmap& p) {
@@ -235,8 +235,8 @@ TPixmapPtr TPixmap::CreateStatic(std::uint8_t* pixels, std::int32_t width, std::
                               height, pitch, format, format));
   }
   if (width < 0 || height < 0) {
-    throw RuntimeError(Format("CreateStatic(%d, %d, %d, %d): the size is negative", width, height,
-                              pitch, format));
+    throw RuntimeError(
+        Format("CreateStatic(%d, %d, %d, %d): the size is negative", width, height, pitch, format));
   }
   auto p = std::make_shared<TPixmap>();
   p->pixels = pixels;
@@ -265,7 +265,8 @@ void TPixmap::ClearPixels(std::uint32_t argb) {
   if (n == 0) return;
   for (std::int32_t y = 0; y < height; ++y) {
     std::uint8_t* p = At(*this, 0, y);
-    for (std::int32_t x = 0; x < width; ++x, p += n) std::memcpy(p, bytes, static_cast<std::size_t>(n));
+    for (std::int32_t x = 0; x < width; ++x, p += n)
+      std::memcpy(p, bytes, static_cast<std::size_t>(n));
   }
 }
 
@@ -287,8 +288,8 @@ TPixmapPtr ConvertPixelBuffer(const TPixmapPtr& p, std::int32_t format) {
   return Require(p, "ConvertPixelBuffer").Convert(format);
 }
 
-TPixmapPtr PixelBufferView(const TPixmapPtr& p, std::int32_t x, std::int32_t y,
-                           std::int32_t width, std::int32_t height) {
+TPixmapPtr PixelBufferView(const TPixmapPtr& p, std::int32_t x, std::int32_t y, std::int32_t width,
+                           std::int32_t height) {
   return Require(p, "PixelBufferView").Window(x, y, width, height);
 }
 

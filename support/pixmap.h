@@ -10,18 +10,18 @@
 #include "support/stream.h"
 
 // Pixel format codes. Code 0 is "no format" (a new, empty buffer).
-constexpr std::int32_t IntensityFormat = 1;       // v           -> (v, v, v, 255)
-constexpr std::int32_t AlphaFormat = 2;           // a           -> (255, 255, 255, a)
-constexpr std::int32_t BGRFormat = 3;             // b, g, r     -> (r, g, b, 255)
-constexpr std::int32_t RGBFormat = 4;             // r, g, b     -> (r, g, b, 255)
-constexpr std::int32_t BGRAFormat = 5;            // b, g, r, a  -> (r, g, b, a)
-constexpr std::int32_t RGBAFormat = 6;            // r, g, b, a  (the intermediate layout)
-constexpr std::int32_t RedFormat = 7;             // v           -> (v, 0, 0, 1)
-constexpr std::int32_t GreenFormat = 8;           // v           -> (0, v, 0, 1)
-constexpr std::int32_t BlueFormat = 9;            // v           -> (0, 0, v, 1)
-constexpr std::int32_t AlphaOnBlackFormat = 10;   // v           -> (0, 0, 0, v)
-constexpr std::int32_t IntensityAlphaFormat = 11; // v           -> (v, v, v, v)
-constexpr std::int32_t LuminanceFormat = 12;      // v           -> (v, v, v, 1)
+constexpr std::int32_t IntensityFormat = 1;        // v           -> (v, v, v, 255)
+constexpr std::int32_t AlphaFormat = 2;            // a           -> (255, 255, 255, a)
+constexpr std::int32_t BGRFormat = 3;              // b, g, r     -> (r, g, b, 255)
+constexpr std::int32_t RGBFormat = 4;              // r, g, b     -> (r, g, b, 255)
+constexpr std::int32_t BGRAFormat = 5;             // b, g, r, a  -> (r, g, b, a)
+constexpr std::int32_t RGBAFormat = 6;             // r, g, b, a  (the intermediate layout)
+constexpr std::int32_t RedFormat = 7;              // v           -> (v, 0, 0, 1)
+constexpr std::int32_t GreenFormat = 8;            // v           -> (0, v, 0, 1)
+constexpr std::int32_t BlueFormat = 9;             // v           -> (0, 0, v, 1)
+constexpr std::int32_t AlphaOnBlackFormat = 10;    // v           -> (0, 0, 0, v)
+constexpr std::int32_t IntensityAlphaFormat = 11;  // v           -> (v, v, v, v)
+constexpr std::int32_t LuminanceFormat = 12;       // v           -> (v, v, v, 1)
 
 // The format tables: bytes per pixel and alpha bits of a format code. Codes
 // outside 1..12 (including 0, no format) give 0.
@@ -45,7 +45,7 @@ class TPixmap : public Object, public std::enable_shared_from_this<TPixmap> {
   std::uint8_t* pixels = nullptr;  // the first byte of the top row
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::int32_t pitch = 0;     // bytes from one row to the next
+  std::int32_t pitch = 0;  // bytes from one row to the next
   std::int32_t format = 0;
   std::int32_t capacity = 0;  // bytes owned, or -1 when the memory is someone else's
   ObjectPtr _source;          // the buffer a view looks into, kept alive by the view
@@ -116,8 +116,8 @@ TPixmapPtr WrapPixelBuffer(std::uint8_t* pixels, std::int32_t width, std::int32_
                            std::int32_t pitch, std::int32_t format);
 TPixmapPtr DuplicatePixelBuffer(const TPixmapPtr& p);
 TPixmapPtr ConvertPixelBuffer(const TPixmapPtr& p, std::int32_t format);
-TPixmapPtr PixelBufferView(const TPixmapPtr& p, std::int32_t x, std::int32_t y,
-                           std::int32_t width, std::int32_t height);
+TPixmapPtr PixelBufferView(const TPixmapPtr& p, std::int32_t x, std::int32_t y, std::int32_t width,
+                           std::int32_t height);
 std::uint8_t* PixelBufferAddress(const TPixmapPtr& p, std::int32_t x, std::int32_t y);
 std::uint32_t GetBufferPixel(const TPixmapPtr& p, std::int32_t x, std::int32_t y);
 void SetBufferPixel(const TPixmapPtr& p, std::int32_t x, std::int32_t y, std::uint32_t argb);

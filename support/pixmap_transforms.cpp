@@ -46,7 +46,13 @@ Sample SampleAt(std::int32_t i, std::int32_t oldSize, std::int32_t newSize) {
     sample.first = oldSize - 1;  // at or past the last pixel: the last pixel alone
     return sample;
   }
-  sample.first = static_cast<std::int32_t>(f);  // 0 <= f < oldSize - 1: in range
+  // 0 <= f < oldSize - 1 in single precision, so the conversion is in range;
+  // the integer test catches sizes that a float cannot hold exactly.
+  sample.first = static_cast<std::int32_t>(f);
+  if (sample.first >= oldSize - 1) {
+    sample.first = oldSize - 1;
+    return sample;
+  }
   sample.weight = s - f;
   sample.next = true;
   return sample;
@@ -85,7 +91,8 @@ TPixmapPtr MaskedPixelBuffer(const TPixmapPtr& p, std::int32_t red, std::int32_t
           ++count;
         }
       }
-      for (int k = 0; k < 3; ++k) out[k] = static_cast<std::uint8_t>(count > 0 ? sum[k] / count : 0);
+      for (int k = 0; k < 3; ++k)
+        out[k] = static_cast<std::uint8_t>(count > 0 ? sum[k] / count : 0);
       out[3] = 0;
     }
   }
@@ -129,7 +136,8 @@ TPixmapPtr ResampledPixelBuffer(const TPixmapPtr& p, std::int32_t width, std::in
   const TPixmapPtr q = AsRgba(p);
   TPixmapPtr result = TPixmap::Create(width, height, src.format, 4);
   std::vector<Sample> columns(static_cast<std::size_t>(width));
-  for (std::int32_t j = 0; j < width; ++j) columns[static_cast<std::size_t>(j)] = SampleAt(j, q->width, width);
+  for (std::int32_t j = 0; j < width; ++j)
+    columns[static_cast<std::size_t>(j)] = SampleAt(j, q->width, width);
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
   for (std::int32_t i = 0; i < height; ++i) {
     const Sample sy = SampleAt(i, q->height, height);

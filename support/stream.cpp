@@ -26,7 +26,8 @@ std::int64_t TFileStream::Pos() {
 std::int64_t TFileStream::Seek(std::int64_t pos) {
   if (_fd < 0) throw TStreamError("Seek on a closed stream");
   const off_t result = pos < 0 ? -1 : ::lseek(_fd, static_cast<off_t>(pos), SEEK_SET);
-  if (result < 0) throw TStreamError(Format("Unable to seek to position %lld", static_cast<long long>(pos)));
+  if (result < 0)
+    throw TStreamError(Format("Unable to seek to position %lld", static_cast<long long>(pos)));
   return static_cast<std::int64_t>(result);
 }
 
@@ -53,6 +54,7 @@ void TFileStream::Close() {
 
 TStreamPtr ReadStream(const ObjectPtr& source) {
   if (auto stream = std::dynamic_pointer_cast<TStream>(source)) return stream;
-  if (auto path = std::dynamic_pointer_cast<TextObject>(source)) return TFileStream::Open(path->value);
+  if (auto path = std::dynamic_pointer_cast<TextObject>(source))
+    return TFileStream::Open(path->value);
   return nullptr;
 }

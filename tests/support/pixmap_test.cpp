@@ -164,8 +164,12 @@ TEST(TPixmap, ConvertDirectAndThroughIntermediate) {
   const Bytes intensity = RowBytes(Row(BGRFormat, bgr)->Convert(IntensityFormat));
   ASSERT_EQ(intensity.size(), 700u);
   for (int i = 0; i < 700; ++i) ASSERT_EQ(intensity[i], (i % 256 + i * 7 % 256) / 3) << i;
-  ExpectError([] { std::uint8_t b[4] = {}; ConvertPixelRow(b, 6, b, 0, 1); },
-              "ConvertPixelRow(6, 0): unknown pixel format 0");
+  ExpectError(
+      [] {
+        std::uint8_t b[4] = {};
+        ConvertPixelRow(b, 6, b, 0, 1);
+      },
+      "ConvertPixelRow(6, 0): unknown pixel format 0");
 }
 
 TEST(TPixmap, WindowSharesPixelsAndKeepsParentAlive) {

@@ -4,6 +4,10 @@
 #include <utility>
 
 #include "support/format.h"
+#include "system/at_exit.h"
+#include "system/hooks.h"
+#include "system/polled_input.h"
+#include "system/system_driver.h"
 
 namespace {
 
@@ -27,12 +31,20 @@ struct FrontEnd {
   std::uint32_t syncTime = 0;  // the wrapping millisecond clock
   // Unsigned so that the step past the largest value wraps without overflow.
   std::uint32_t graphicsSeq = 1;
+  int flipHookId = 0;
   Text lastError;
 };
 
+bool& EndRegisteredAtExit() {
+  static bool registered = false;
+  return registered;
+}
+
+// Never destroyed: EndOpenedGraphics runs at exit, after the destructors
+// of statics made later than the exit-handler registration.
 FrontEnd& State() {
-  static FrontEnd state;
-  return state;
+  static auto* state = new FrontEnd();
+  return *state;
 }
 
 void ClearCurrentSettings(FrontEnd& s) {
@@ -95,6 +107,7 @@ bool HasGraphicsMode(int width, int height, int depth, int hertz) {
 
 std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) {
   FrontEnd& s = State();
+  s.lastError.clear();
   if (!s.currentDriver) return nullptr;
   try {
     return s.currentDriver->CreateGraphics(width, height, depth, hertz, flags | s.defaultFlags);
@@ -106,6 +119,7 @@ std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int 
 
 std::shared_ptr<TGraphics> AttachGraphics(platform::Handle widget, int flags) {
   FrontEnd& s = State();
+  s.lastError.clear();
   if (!s.currentDriver) return nullptr;
   try {
     return s.currentDriver->AttachGraphics(widget, flags | s.defaultFlags);
@@ -152,6 +166,92 @@ int CurrentGraphicsDepth() { return State().currentDepth; }
 int CurrentGraphicsHertz() { return State().currentHertz; }
 int CurrentGraphicsFlags() { return State().currentFlags; }
 
+void StartGraphicsModule() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  StartPolledInputModule();
+  State().flipHookId = NewHookId();
+}
+
+void Flip(int sync) {
+  FrontEnd& s = State();
+  RunHookChain(s.flipHookId, nullptr);
+  if (!s.currentDriver) return;
+  if (sync != -1) {
+    s.currentDriver->Flip(sync);
+    return;
+  }
+  if (s.openedGraphics != s.currentGraphics) {
+    s.currentDriver->Flip(1);
+  } else if (s.softSync) {
+    // The due time moves on by the period, plus one millisecond whenever
+    // the fractions add up to a whole one (16, 17, 17 at 60 Hz).
+    s.syncTime += static_cast<std::uint32_t>(s.syncPeriod);
+    s.syncAccumulator += s.syncFraction;
+    if (s.syncAccumulator >= s.syncRate) {
+      s.syncAccumulator -= s.syncRate;
+      s.syncTime += 1u;
+    }
+    // The clock wraps; the signed difference of the two readings is the wait.
+    const std::uint32_t now = static_cast<std::uint32_t>(ElapsedMillis());
+    const std::int32_t wait = static_cast<std::int32_t>(s.syncTime - now);
+    if (wait > 0) {
+      DelayMillis(wait);
+    } else {
+      // A late frame is forgiven, never made up.
+      s.syncTime = now;
+    }
+    s.currentDriver->Flip(0);
+  } else {
+    s.currentDriver->Flip(s.hardSync ? 1 : 0);
+  }
+}
+
+std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int hertz, int flags) {
+  FrontEnd& s = State();
+  EndOpenedGraphics();
+  std::shared_ptr<TGraphics> graphics =
+      CreateGraphics(width, height, depth, hertz, flags | s.defaultFlags);
+  if (!graphics) return nullptr;
+  AdvanceGraphicsSeq();
+  SetGraphics(graphics);
+  if (depth != 0) {
+    s.softSync = false;
+    s.hardSync = hertz != 0;
+    PlacePointer(width / 2, height / 2);
+  } else {
+    s.hardSync = false;
+    // A negative rate would make the due times run backwards; it paces
+    // nothing, like 0.
+    s.softSync = hertz > 0;
+  }
+  if (s.softSync) {
+    s.syncRate = hertz;
+    s.syncPeriod = 1000 / hertz;
+    s.syncFraction = 1000 - s.syncPeriod * hertz;
+    s.syncAccumulator = 0;
+    s.syncTime = static_cast<std::uint32_t>(ElapsedMillis());
+  }
+  AttachPolledInput(nullptr);
+  s.openedGraphics = graphics;
+  if (!EndRegisteredAtExit()) {
+    EndRegisteredAtExit() = true;
+    AtExit(EndOpenedGraphics);
+  }
+  return graphics;
+}
+
+void EndOpenedGraphics() {
+  FrontEnd& s = State();
+  if (!s.openedGraphics) return;
+  AdvanceGraphicsSeq();
+  DetachPolledInput();
+  ReleaseGraphics(s.openedGraphics);
+}
+
+int flipHookId() { return State().flipHookId; }
+
 std::shared_ptr<TGraphics> OpenedGraphics() { return State().openedGraphics; }
 
 int graphicsSeq() { return static_cast<int>(State().graphicsSeq); }
@@ -167,6 +267,8 @@ void SetLastGraphicsError(Text reason) { State().lastError = std::move(reason); 
 
 void ResetGraphicsFrontEndForTest(int seq) {
   FrontEnd& s = State();
+  const int hookId = s.flipHookId;
   s = FrontEnd{};
+  s.flipHookId = hookId;
   s.graphicsSeq = static_cast<std::uint32_t>(seq);
 }

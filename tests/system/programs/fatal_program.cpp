@@ -1,0 +1,88 @@
+// A program that ends in the way its first argument names, run as a child
+// process by the start-up tests: an unhandled error, a fault signal of each
+// kind, a normal return, and faults whose report meets a second fault or a
+// hanging at-exit handler. It runs on the fake platform; its at-exit handlers
+// write markers (and the boxes the fake was asked for) to standard error.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/fake_platform.h"
+#include "support/error.h"
+#include "system/at_exit.h"
+#include "system/startup.h"
+
+// The program's own fault signals must reach its handler, not the address
+// sanitizer's, when it is built with the sanitizers.
+extern "C" const char* __asan_default_options() {
+  return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:use_sigaltstack=0:"
+         "detect_leaks=0";
+}
+
+namespace {
+
+platform::FakePlatform* fake = nullptr;
+std::string mode;
+
+void Say(const char* text) { (void)!write(STDERR_FILENO, text, std::strlen(text)); }
+
+void WriteToUnmappedPage() {
+  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  *static_cast<volatile int*>(page) = 1;
+}
+
+volatile int divisor = 0;
+volatile int quotient = 0;
+void DivideByZero() { quotient = 1000 / divisor; }
+
+// The recursion keeps a live array per frame and uses it after the call, so
+// the compiler can turn it neither into a loop nor into a tail call.
+volatile int stop_at = -1;
+int Recurse(int depth) {
+  volatile char frame[512];
+  frame[depth % 512] = static_cast<char>(depth);
+  if (depth == stop_at) return 0;
+  return Recurse(depth + 1) + frame[depth % 512];
+}
+
+void Program() {
+  AtExit([] { Say("exit handler 1\n"); });
+  AtExit([] {
+    Say("exit handler 2\n");
+    for (const auto& box : fake->MessageBoxes()) {
+      const std::string line = "box: " + ToUtf8(box.text) + "|" + ToUtf8(box.caption) + "|" +
+                               std::to_string(box.style) + "|" + std::to_string(box.owner) + "\n";
+      Say(line.c_str());
+    }
+  });
+  if (mode == "exit-fault") AtExit([] { WriteToUnmappedPage(); });
+  if (mode == "exit-hang") AtExit([] { for (;;) pause(); });
+
+  if (mode == "error") throw RuntimeError(u"Too many hook ids");
+  if (mode == "std-error") throw std::out_of_range("vector index out of range");
+  if (mode == "segv" || mode == "exit-fault" || mode == "exit-hang") WriteToUnmappedPage();
+  if (mode == "intdiv") DivideByZero();
+  if (mode == "stack") std::printf("%d\n", Recurse(0));
+  if (mode == "illegal") __builtin_trap();
+  if (mode == "title") {
+    const std::string line = ToUtf8(ApplicationTitle) + "|" + ToUtf8(ApplicationDirectory) + "|" +
+                             std::to_string(ApplicationArguments.size()) + "\n";
+    Say(line.c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mode = argc > 1 ? argv[1] : "";
+  fake = new platform::FakePlatform();  // outlives every at-exit handler
+  fake->SetActiveWindow(0x123);
+  // As with no display: no box can be shown.
+  fake->Fail("MessageBox");
+  platform::Install(*fake);
+  return RunProgram(argc, argv, Program);
+}

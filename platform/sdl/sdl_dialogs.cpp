@@ -1,0 +1,95 @@
+// The SDL2 platform's message boxes, and the file and folder dialogs, URL
+// opening and process queries, which the Linux helpers provide.
+#include "platform/linux_process.h"
+#include "platform/linux_shell.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_state.h"
+#include "platform/utf.h"
+
+namespace platform::sdl {
+
+int SdlPlatform::MessageBox(Handle owner, const std::u16string& text,
+                            const std::u16string& caption, std::uint32_t style) {
+  // SDL shows message boxes without its video subsystem running, and fails
+  // at once where there is no display.
+  const std::string text8 = Utf8(text);
+  const std::string caption8 = Utf8(caption);
+  SDL_MessageBoxData box{};
+  box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+  if ((style & 0xF0) == MB_ICONWARNING) {
+    box.flags |= SDL_MESSAGEBOX_WARNING;
+  } else if ((style & 0xF0) == MB_ICONINFORMATION) {
+    box.flags |= SDL_MESSAGEBOX_INFORMATION;
+  }
+  SdlWindow* w = FindWindow(*state_, owner);
+  box.window = w != nullptr ? w->sdl : nullptr;
+  box.title = caption8.c_str();
+  box.message = text8.c_str();
+  constexpr Uint32 kReturn = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+  constexpr Uint32 kEscape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  const SDL_MessageBoxButtonData ok_only[] = {{kReturn | kEscape, IDOK, "OK"}};
+  const SDL_MessageBoxButtonData ok_cancel[] = {{kReturn, IDOK, "OK"},
+                                                {kEscape, IDCANCEL, "Cancel"}};
+  const SDL_MessageBoxButtonData yes_no_cancel[] = {
+      {kReturn, IDYES, "Yes"}, {0, IDNO, "No"}, {kEscape, IDCANCEL, "Cancel"}};
+  int dismissed = IDOK;  // the result when the box is closed without a button
+  switch (style & 0xF) {
+    case MB_OKCANCEL:
+      box.buttons = ok_cancel;
+      box.numbuttons = 2;
+      dismissed = IDCANCEL;
+      break;
+    case MB_YESNOCANCEL:
+      box.buttons = yes_no_cancel;
+      box.numbuttons = 3;
+      dismissed = IDCANCEL;
+      break;
+    default:
+      box.buttons = ok_only;
+      box.numbuttons = 1;
+      break;
+  }
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    KeepSdlError(*state_, "The message box could not be shown: ");
+    return 0;
+  }
+  return pressed < 0 ? dismissed : pressed;
+}
+
+bool SdlPlatform::GetOpenFileName(const FileDialog& request, std::u16string& chosen) {
+  FileDialog open = request;
+  open.save = false;
+  return linux_shell::OpenFileDialog(open, chosen);
+}
+
+bool SdlPlatform::GetSaveFileName(const FileDialog& request, std::u16string& chosen) {
+  FileDialog save = request;
+  save.save = true;
+  return linux_shell::OpenFileDialog(save, chosen);
+}
+
+bool SdlPlatform::BrowseForFolder(const FolderDialog& request, std::u16string& chosen) {
+  return linux_shell::BrowseForFolder(request, chosen);
+}
+
+std::intptr_t SdlPlatform::ShellExecute(const std::u16string& url) {
+  return linux_shell::OpenUrl(url);
+}
+
+std::u16string SdlPlatform::GetModuleFileName() { return linux_process::ExecutablePath(); }
+std::u16string SdlPlatform::GetCurrentDirectory() { return linux_process::CurrentDirectory(); }
+
+bool SdlPlatform::SetCurrentDirectory(const std::u16string& path) {
+  return linux_process::SetCurrentDirectory(path);
+}
+
+bool SdlPlatform::PathExists(const std::u16string& path) {
+  return linux_process::PathExists(path);
+}
+
+std::u16string SdlPlatform::GetFullPathName(const std::u16string& path) {
+  return linux_process::FullPath(path);
+}
+
+}  // namespace platform::sdl

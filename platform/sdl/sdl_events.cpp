@@ -1,0 +1,356 @@
+// The SDL2 platform's message queue: SDL events become the window messages
+// Win32 would deliver (see the list in sdl_platform.cpp), thread messages,
+// dispatch to the window procedures, default handling and key state.
+#include <vector>
+
+#include "platform/sdl/sdl_input_tables.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_state.h"
+#include "platform/utf.h"
+
+namespace platform::sdl {
+
+// Defined in sdl_pointer.cpp: where a window's client area lies on screen.
+bool ClientOrigin(SdlState& state, Handle window, Point& origin);
+
+namespace {
+
+void Queue(SdlState& state, Handle window, std::uint32_t message, std::uintptr_t wparam,
+           std::intptr_t lparam) {
+  QueueLast(state, Msg{window, message, wparam, lparam});
+}
+
+// The window an event names; input events without one go to the focus.
+Handle EventWindow(const SdlState& state, std::uint32_t sdl_id, bool fall_back_to_focus) {
+  const Handle window = HandleOfSdlWindow(state, sdl_id);
+  return window != 0 || !fall_back_to_focus ? window : state.active;
+}
+
+void ConvertKey(SdlState& state, const SDL_KeyboardEvent& key) {
+  state.modifiers = key.keysym.mod;
+  const Handle window = EventWindow(state, key.windowID, true);
+  KeyInfo info = KeyForScancode(key.keysym.scancode);
+  info.virtual_key = VirtualKeyFor(key.keysym.scancode, key.keysym.sym);
+  if (info.virtual_key == 0) return;
+  const bool down = key.type == SDL_KEYDOWN;
+  const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+  const bool control = (key.keysym.mod & KMOD_CTRL) != 0;
+  std::uint32_t message = down ? WM_KEYDOWN : WM_KEYUP;
+  if (IsSystemKey(key.keysym.scancode, alt, control)) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+  Queue(state, window, message, static_cast<std::uintptr_t>(info.virtual_key),
+        KeyLParam(info, down, key.repeat != 0, alt));
+}
+
+void ConvertText(SdlState& state, const SDL_TextInputEvent& text) {
+  const Handle window = EventWindow(state, text.windowID, true);
+  for (char16_t unit : Utf16(text.text)) Queue(state, window, WM_CHAR, unit, 1);
+}
+
+void ConvertMotion(SdlState& state, const SDL_MouseMotionEvent& motion) {
+  state.held_buttons = motion.state;
+  const Handle window = EventWindow(state, motion.windowID, false);
+  if (window == 0) return;
+  Queue(state, window, WM_MOUSEMOVE, MouseKeyFlags(state.held_buttons, state.modifiers),
+        MakePointLParam(motion.x, motion.y));
+}
+
+void ConvertButton(SdlState& state, const SDL_MouseButtonEvent& button) {
+  const bool down = button.type == SDL_MOUSEBUTTONDOWN;
+  if (button.button >= 1 && button.button <= 32) {
+    const std::uint32_t bit = SDL_BUTTON(button.button);
+    state.held_buttons = down ? (state.held_buttons | bit) : (state.held_buttons & ~bit);
+  }
+  const std::uint32_t message = ButtonMessage(button.button, down);
+  const Handle window = EventWindow(state, button.windowID, false);
+  if (message == 0 || window == 0) return;
+  Queue(state, window, message, MouseKeyFlags(state.held_buttons, state.modifiers),
+        MakePointLParam(button.x, button.y));
+}
+
+void ConvertWheel(SdlState& state, const SDL_MouseWheelEvent& wheel) {
+  const Handle window = EventWindow(state, wheel.windowID, false);
+  if (window == 0) return;
+  const std::int16_t delta =
+      WheelDelta(wheel.preciseY, wheel.y, wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
+  if (delta == 0) return;  // sideways scrolling only
+  Point origin;
+  ClientOrigin(state, window, origin);
+  Queue(state, window, WM_MOUSEWHEEL,
+        WheelWParam(delta, MouseKeyFlags(state.held_buttons, state.modifiers)),
+        MakePointLParam(origin.x + wheel.mouseX, origin.y + wheel.mouseY));
+}
+
+// The window that gains the focus right after `from` loses it, when both
+// changes are in this batch; 0 otherwise.
+Handle FocusSuccessor(const SdlState& state, const std::vector<SDL_Event>& batch,
+                      std::size_t index, Handle from) {
+  for (std::size_t i = index + 1; i < batch.size(); ++i) {
+    const SDL_Event& e = batch[i];
+    if (e.type != SDL_WINDOWEVENT) continue;
+    if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) return 0;
+    if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+      const Handle to = HandleOfSdlWindow(state, e.window.windowID);
+      return to == from ? 0 : to;
+    }
+  }
+  return 0;
+}
+
+void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch,
+                        std::size_t index) {
+  const SDL_WindowEvent& event = batch[index].window;
+  const Handle window = HandleOfSdlWindow(state, event.windowID);
+  if (window == 0) return;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_EXPOSED: Queue(state, window, WM_PAINT, 0, 0); break;
+    case SDL_WINDOWEVENT_CLOSE: Queue(state, window, WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT_ENTER:
+      state.pending.push_back({Msg{window, 0, 0, 0}, PendingKind::kEnter});
+      break;
+    case SDL_WINDOWEVENT_LEAVE:
+      state.pending.push_back({Msg{window, 0, 0, 0}, PendingKind::kLeave});
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: MoveFocus(state, window, false); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      if (state.active == window) MoveFocus(state, FocusSuccessor(state, batch, index, window), false);
+      break;
+    default: break;
+  }
+}
+
+void Convert(SdlState& state, const std::vector<SDL_Event>& batch, std::size_t index) {
+  const SDL_Event& event = batch[index];
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: ConvertKey(state, event.key); break;
+    case SDL_TEXTINPUT: ConvertText(state, event.text); break;
+    case SDL_MOUSEMOTION: ConvertMotion(state, event.motion); break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: ConvertButton(state, event.button); break;
+    case SDL_MOUSEWHEEL: ConvertWheel(state, event.wheel); break;
+    case SDL_WINDOWEVENT: ConvertWindowEvent(state, batch, index); break;
+    case SDL_QUIT:
+      // SIGINT, SIGTERM or the session ending: a close request to every
+      // window, as if each close box had been clicked.
+      if (state.windows.empty()) state.quit_pending = true;
+      for (const auto& [handle, window] : state.windows) Queue(state, handle, WM_CLOSE, 0, 0);
+      break;
+    default: break;
+  }
+}
+
+// Takes everything SDL has pending (and first, if given) into our queue.
+void Drain(SdlState& state, const SDL_Event* first) {
+  std::vector<SDL_Event> batch;
+  if (first != nullptr) batch.push_back(*first);
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) batch.push_back(event);
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    Convert(state, batch, i);
+    if (batch[i].type == SDL_DROPFILE || batch[i].type == SDL_DROPTEXT) {
+      SDL_free(batch[i].drop.file);
+    }
+  }
+}
+
+bool PostedWaiting(SdlState& state) {
+  std::lock_guard lock(state.posted_mutex);
+  return !state.posted.empty();
+}
+
+// Key state follows the messages as they are retrieved, as Win32's does:
+// the shift, control and alt keys by side (told apart by the scan code, as
+// the layers above do) and together.
+void TrackKeyState(SdlState& state, const Msg& msg) {
+  auto& keys = state.keys;
+  switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+      if (msg.wparam > 0 && msg.wparam < 256) keys[msg.wparam] = down;
+      const auto bits = static_cast<std::uintptr_t>(msg.lparam);
+      const unsigned scan = ((bits >> 16) & 0x7F) | (((bits >> 24) & 1) ? 0x80 : 0);
+      switch (scan) {
+        case 0x2A: keys[VK_LSHIFT] = down; break;
+        case 0x36: keys[VK_RSHIFT] = down; break;
+        case 0x1D: keys[VK_LCONTROL] = down; break;
+        case 0x9D: keys[VK_RCONTROL] = down; break;
+        case 0x38: keys[VK_LMENU] = down; break;
+        case 0xB8: keys[VK_RMENU] = down; break;
+        default: return;
+      }
+      keys[VK_SHIFT] = keys[VK_LSHIFT] || keys[VK_RSHIFT];
+      keys[VK_CONTROL] = keys[VK_LCONTROL] || keys[VK_RCONTROL];
+      keys[VK_MENU] = keys[VK_LMENU] || keys[VK_RMENU];
+      break;
+    }
+    case WM_LBUTTONDOWN: keys[1] = true; break;
+    case WM_LBUTTONUP: keys[1] = false; break;
+    case WM_RBUTTONDOWN: keys[2] = true; break;
+    case WM_RBUTTONUP: keys[2] = false; break;
+    case WM_MBUTTONDOWN: keys[4] = true; break;
+    case WM_MBUTTONUP: keys[4] = false; break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void QueueNext(SdlState& state, const Msg& msg) { state.pending.push_front({msg}); }
+void QueueLast(SdlState& state, const Msg& msg) { state.pending.push_back({msg}); }
+
+std::intptr_t CallWindowProcedure(SdlState& state, Handle window, std::uint32_t message,
+                                  std::uintptr_t wparam, std::intptr_t lparam) {
+  const SdlWindow* w = FindWindow(state, window);
+  if (w == nullptr) return 0;
+  auto it = state.classes.find(w->class_name);
+  if (it == state.classes.end() || !it->second.procedure) return 0;
+  // A copy: the procedure may register classes or destroy windows.
+  WindowProcedure procedure = it->second.procedure;
+  return procedure(window, message, wparam, lparam);
+}
+
+void MoveFocus(SdlState& state, Handle window, bool synchronous) {
+  const Handle old = state.active;
+  if (old == window) return;
+  state.active = window;
+  auto send = [&](Handle target, std::uint32_t message, std::uintptr_t wparam,
+                  std::intptr_t lparam) {
+    if (synchronous) {
+      CallWindowProcedure(state, target, message, wparam, lparam);
+    } else {
+      Queue(state, target, message, wparam, lparam);
+    }
+  };
+  if (old != 0) {
+    send(old, WM_ACTIVATE, WA_INACTIVE, static_cast<std::intptr_t>(window));
+    send(old, WM_KILLFOCUS, window, 0);
+  }
+  if (window != 0) {
+    send(window, WM_ACTIVATE, WA_ACTIVE, static_cast<std::intptr_t>(old));
+    send(window, WM_SETFOCUS, old, 0);
+  }
+}
+
+bool SdlPlatform::PeekMessage(Msg& out) {
+  SdlState& state = *state_;
+  {
+    std::lock_guard lock(state.posted_mutex);
+    if (!state.posted.empty()) {
+      out = state.posted.front();
+      state.posted.pop_front();
+      return true;
+    }
+  }
+  for (;;) {
+    if (state.pending.empty()) {
+      if (!state.video_ready) return false;
+      Drain(state, nullptr);
+      if (state.pending.empty()) return false;
+    }
+    const Pending next = state.pending.front();
+    state.pending.pop_front();
+    const Handle window = next.msg.window;
+    if (next.kind == PendingKind::kEnter) {
+      state.pointer_window = window;
+      continue;
+    }
+    if (next.kind == PendingKind::kLeave) {
+      if (state.pointer_window == window) state.pointer_window = 0;
+      if (state.leave_armed != window || FindWindow(state, window) == nullptr) continue;
+      state.leave_armed = 0;
+      out = Msg{window, WM_MOUSELEAVE, 0, 0};
+      return true;
+    }
+    TrackKeyState(state, next.msg);
+    out = next.msg;
+    return true;
+  }
+}
+
+void SdlPlatform::WaitMessage() {
+  SdlState& state = *state_;
+  if (!state.pending.empty() || PostedWaiting(state)) return;
+  if (!state.video_ready) {
+    // Without SDL only thread messages can arrive.
+    std::unique_lock lock(state.posted_mutex);
+    state.posted_changed.wait(lock, [&] { return !state.posted.empty(); });
+    return;
+  }
+  while (state.pending.empty() && !PostedWaiting(state)) {
+    SDL_Event event;
+    if (SDL_WaitEvent(&event) == 0) {
+      KeepSdlError(state, "Waiting for events failed: ");
+      return;
+    }
+    Drain(state, &event);
+  }
+}
+
+void SdlPlatform::TranslateMessage(const Msg& msg) {
+  // Typed text comes from SDL's text input as WM_CHAR already; these keys
+  // type control characters that SDL does not report as text.
+  if (msg.message != WM_KEYDOWN) return;
+  const bool control = state_->keys[VK_CONTROL];
+  std::uintptr_t character = 0;
+  switch (msg.wparam) {
+    case VK_RETURN: character = control ? 10 : 13; break;
+    case VK_BACK: character = control ? 127 : 8; break;
+    case VK_TAB: character = control ? 0 : 9; break;
+    case VK_ESCAPE: character = 27; break;
+    default: break;
+  }
+  if (character != 0) QueueNext(*state_, Msg{msg.window, WM_CHAR, character, 1});
+}
+
+std::intptr_t SdlPlatform::DispatchMessage(const Msg& msg) {
+  return CallWindowProcedure(*state_, msg.window, msg.message, msg.wparam, msg.lparam);
+}
+
+bool SdlPlatform::PostThreadMessage(ThreadId thread, std::uint32_t message,
+                                    std::uintptr_t wparam, std::intptr_t lparam) {
+  SdlState& state = *state_;
+  if (thread != state.main_thread) return false;
+  {
+    std::lock_guard lock(state.posted_mutex);
+    state.posted.push_back(Msg{0, message, wparam, lparam});
+  }
+  state.posted_changed.notify_all();
+  if (state.events_ready.load()) {
+    SDL_Event wake{};
+    wake.type = state.wake_event;
+    SDL_PushEvent(&wake);  // wakes a WaitMessage; converts to nothing
+  }
+  return true;
+}
+
+std::intptr_t SdlPlatform::DefWindowProc(Handle window, std::uint32_t message,
+                                         std::uintptr_t wparam, std::intptr_t) {
+  // Alt+F4 and the system menu's Close are close requests for the window,
+  // also where no window manager handles them. Closing itself is left to the
+  // layers above.
+  const bool alt_f4 = message == WM_SYSKEYDOWN && wparam == static_cast<std::uintptr_t>(VK_F4);
+  const bool close_command = message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE;
+  if ((alt_f4 || close_command) && FindWindow(*state_, window) != nullptr) {
+    QueueNext(*state_, Msg{window, WM_CLOSE, 0, 0});
+  }
+  return 0;
+}
+
+Handle SdlPlatform::GetParent(Handle) { return 0; }  // every window is top-level
+
+std::uint32_t SdlPlatform::GetWindowStyle(Handle window) {
+  const SdlWindow* w = FindWindow(*state_, window);
+  return w == nullptr ? 0 : w->style;
+}
+
+bool SdlPlatform::IsDialogMessage(Handle, const Msg&) { return false; }
+
+std::int16_t SdlPlatform::GetKeyState(int virtual_key) {
+  if (virtual_key < 0 || virtual_key > 255) return 0;
+  return state_->keys[static_cast<std::size_t>(virtual_key)] ? static_cast<std::int16_t>(-128) : 0;
+}
+
+}  // namespace platform::sdl

@@ -1,0 +1,214 @@
+#include "platform/sdl/sdl_input_tables.h"
+
+#include <SDL_keycode.h>
+#include <SDL_mouse.h>
+#include <SDL_scancode.h>
+
+#include <array>
+#include <cmath>
+
+#include "platform/platform.h"
+
+namespace platform::sdl {
+namespace {
+
+struct Row {
+  SDL_Scancode scancode;
+  int virtual_key;
+  std::uint8_t scan_code;
+  bool extended;
+};
+
+// US layout. Scan codes are the set-1 make codes; extended keys are the ones
+// whose make code carries the E0 prefix.
+constexpr Row kRows[] = {
+    {SDL_SCANCODE_A, 'A', 0x1E, false}, {SDL_SCANCODE_B, 'B', 0x30, false},
+    {SDL_SCANCODE_C, 'C', 0x2E, false}, {SDL_SCANCODE_D, 'D', 0x20, false},
+    {SDL_SCANCODE_E, 'E', 0x12, false}, {SDL_SCANCODE_F, 'F', 0x21, false},
+    {SDL_SCANCODE_G, 'G', 0x22, false}, {SDL_SCANCODE_H, 'H', 0x23, false},
+    {SDL_SCANCODE_I, 'I', 0x17, false}, {SDL_SCANCODE_J, 'J', 0x24, false},
+    {SDL_SCANCODE_K, 'K', 0x25, false}, {SDL_SCANCODE_L, 'L', 0x26, false},
+    {SDL_SCANCODE_M, 'M', 0x32, false}, {SDL_SCANCODE_N, 'N', 0x31, false},
+    {SDL_SCANCODE_O, 'O', 0x18, false}, {SDL_SCANCODE_P, 'P', 0x19, false},
+    {SDL_SCANCODE_Q, 'Q', 0x10, false}, {SDL_SCANCODE_R, 'R', 0x13, false},
+    {SDL_SCANCODE_S, 'S', 0x1F, false}, {SDL_SCANCODE_T, 'T', 0x14, false},
+    {SDL_SCANCODE_U, 'U', 0x16, false}, {SDL_SCANCODE_V, 'V', 0x2F, false},
+    {SDL_SCANCODE_W, 'W', 0x11, false}, {SDL_SCANCODE_X, 'X', 0x2D, false},
+    {SDL_SCANCODE_Y, 'Y', 0x15, false}, {SDL_SCANCODE_Z, 'Z', 0x2C, false},
+    {SDL_SCANCODE_1, '1', 0x02, false}, {SDL_SCANCODE_2, '2', 0x03, false},
+    {SDL_SCANCODE_3, '3', 0x04, false}, {SDL_SCANCODE_4, '4', 0x05, false},
+    {SDL_SCANCODE_5, '5', 0x06, false}, {SDL_SCANCODE_6, '6', 0x07, false},
+    {SDL_SCANCODE_7, '7', 0x08, false}, {SDL_SCANCODE_8, '8', 0x09, false},
+    {SDL_SCANCODE_9, '9', 0x0A, false}, {SDL_SCANCODE_0, '0', 0x0B, false},
+    {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false},
+    {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},
+    {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false},
+    {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
+    {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
+    {SDL_SCANCODE_MINUS, 0xBD, 0x0C, false},         // VK_OEM_MINUS
+    {SDL_SCANCODE_EQUALS, 0xBB, 0x0D, false},        // VK_OEM_PLUS
+    {SDL_SCANCODE_LEFTBRACKET, 0xDB, 0x1A, false},   // VK_OEM_4
+    {SDL_SCANCODE_RIGHTBRACKET, 0xDD, 0x1B, false},  // VK_OEM_6
+    {SDL_SCANCODE_BACKSLASH, 0xDC, 0x2B, false},     // VK_OEM_5
+    {SDL_SCANCODE_NONUSHASH, 0xDC, 0x2B, false},
+    {SDL_SCANCODE_SEMICOLON, 0xBA, 0x27, false},   // VK_OEM_1
+    {SDL_SCANCODE_APOSTROPHE, 0xDE, 0x28, false},  // VK_OEM_7
+    {SDL_SCANCODE_GRAVE, 0xC0, 0x29, false},       // VK_OEM_3
+    {SDL_SCANCODE_COMMA, 0xBC, 0x33, false},       // VK_OEM_COMMA
+    {SDL_SCANCODE_PERIOD, 0xBE, 0x34, false},      // VK_OEM_PERIOD
+    {SDL_SCANCODE_SLASH, 0xBF, 0x35, false},       // VK_OEM_2
+    {SDL_SCANCODE_NONUSBACKSLASH, 0xE2, 0x56, false},  // VK_OEM_102
+    {SDL_SCANCODE_CAPSLOCK, 0x14, 0x3A, false},
+    {SDL_SCANCODE_F1, 0x70, 0x3B, false}, {SDL_SCANCODE_F2, 0x71, 0x3C, false},
+    {SDL_SCANCODE_F3, 0x72, 0x3D, false}, {SDL_SCANCODE_F4, VK_F4, 0x3E, false},
+    {SDL_SCANCODE_F5, 0x74, 0x3F, false}, {SDL_SCANCODE_F6, 0x75, 0x40, false},
+    {SDL_SCANCODE_F7, 0x76, 0x41, false}, {SDL_SCANCODE_F8, 0x77, 0x42, false},
+    {SDL_SCANCODE_F9, 0x78, 0x43, false}, {SDL_SCANCODE_F10, 0x79, 0x44, false},
+    {SDL_SCANCODE_F11, 0x7A, 0x57, false}, {SDL_SCANCODE_F12, 0x7B, 0x58, false},
+    {SDL_SCANCODE_F13, 0x7C, 0x64, false}, {SDL_SCANCODE_F14, 0x7D, 0x65, false},
+    {SDL_SCANCODE_F15, 0x7E, 0x66, false}, {SDL_SCANCODE_F16, 0x7F, 0x67, false},
+    {SDL_SCANCODE_F17, 0x80, 0x68, false}, {SDL_SCANCODE_F18, 0x81, 0x69, false},
+    {SDL_SCANCODE_F19, 0x82, 0x6A, false}, {SDL_SCANCODE_F20, 0x83, 0x6B, false},
+    {SDL_SCANCODE_F21, 0x84, 0x6C, false}, {SDL_SCANCODE_F22, 0x85, 0x6D, false},
+    {SDL_SCANCODE_F23, 0x86, 0x6E, false}, {SDL_SCANCODE_F24, 0x87, 0x76, false},
+    {SDL_SCANCODE_PRINTSCREEN, 0x2C, 0x37, true},
+    {SDL_SCANCODE_SCROLLLOCK, 0x91, 0x46, false},
+    {SDL_SCANCODE_PAUSE, 0x13, 0x45, false},
+    {SDL_SCANCODE_INSERT, 0x2D, 0x52, true}, {SDL_SCANCODE_HOME, 0x24, 0x47, true},
+    {SDL_SCANCODE_PAGEUP, 0x21, 0x49, true}, {SDL_SCANCODE_DELETE, 0x2E, 0x53, true},
+    {SDL_SCANCODE_END, 0x23, 0x4F, true}, {SDL_SCANCODE_PAGEDOWN, 0x22, 0x51, true},
+    {SDL_SCANCODE_RIGHT, 0x27, 0x4D, true}, {SDL_SCANCODE_LEFT, 0x25, 0x4B, true},
+    {SDL_SCANCODE_DOWN, 0x28, 0x50, true}, {SDL_SCANCODE_UP, 0x26, 0x48, true},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 0x90, 0x45, true},
+    // The keypad as with Num Lock on.
+    {SDL_SCANCODE_KP_DIVIDE, 0x6F, 0x35, true}, {SDL_SCANCODE_KP_MULTIPLY, 0x6A, 0x37, false},
+    {SDL_SCANCODE_KP_MINUS, 0x6D, 0x4A, false}, {SDL_SCANCODE_KP_PLUS, 0x6B, 0x4E, false},
+    {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
+    {SDL_SCANCODE_KP_1, 0x61, 0x4F, false}, {SDL_SCANCODE_KP_2, 0x62, 0x50, false},
+    {SDL_SCANCODE_KP_3, 0x63, 0x51, false}, {SDL_SCANCODE_KP_4, 0x64, 0x4B, false},
+    {SDL_SCANCODE_KP_5, 0x65, 0x4C, false}, {SDL_SCANCODE_KP_6, 0x66, 0x4D, false},
+    {SDL_SCANCODE_KP_7, 0x67, 0x47, false}, {SDL_SCANCODE_KP_8, 0x68, 0x48, false},
+    {SDL_SCANCODE_KP_9, 0x69, 0x49, false}, {SDL_SCANCODE_KP_0, 0x60, 0x52, false},
+    {SDL_SCANCODE_KP_PERIOD, 0x6E, 0x53, false},
+    {SDL_SCANCODE_APPLICATION, 0x5D, 0x5D, true},
+    {SDL_SCANCODE_MUTE, 0xAD, 0x20, true}, {SDL_SCANCODE_VOLUMEUP, 0xAF, 0x30, true},
+    {SDL_SCANCODE_VOLUMEDOWN, 0xAE, 0x2E, true},
+    {SDL_SCANCODE_AUDIONEXT, 0xB0, 0x19, true}, {SDL_SCANCODE_AUDIOPREV, 0xB1, 0x10, true},
+    {SDL_SCANCODE_AUDIOSTOP, 0xB2, 0x24, true}, {SDL_SCANCODE_AUDIOPLAY, 0xB3, 0x22, true},
+    {SDL_SCANCODE_AUDIOMUTE, 0xAD, 0x20, true},
+    // Shift, control and alt report the generic code; the scan code and the
+    // extended flag tell the sides apart.
+    {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false}, {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false}, {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
+    {SDL_SCANCODE_LALT, VK_MENU, 0x38, false}, {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+    {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true}, {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
+};
+
+using Table = std::array<KeyInfo, SDL_NUM_SCANCODES>;
+
+constexpr Table BuildTable() {
+  Table table{};
+  for (const Row& row : kRows) {
+    table[static_cast<std::size_t>(row.scancode)] = {row.virtual_key, row.scan_code, row.extended};
+  }
+  return table;
+}
+
+constexpr Table kTable = BuildTable();
+
+}  // namespace
+
+KeyInfo KeyForScancode(int scancode) {
+  if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return {};
+  return kTable[static_cast<std::size_t>(scancode)];
+}
+
+int VirtualKeyFor(int scancode, int keycode) {
+  if (keycode >= 'a' && keycode <= 'z') return 'A' + (keycode - 'a');
+  return KeyForScancode(scancode).virtual_key;
+}
+
+ScancodePair ScancodesForVirtualKey(int virtual_key) {
+  switch (virtual_key) {
+    case VK_SHIFT: return {SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT};
+    case VK_CONTROL: return {SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL};
+    case VK_MENU: return {SDL_SCANCODE_LALT, SDL_SCANCODE_RALT};
+    case VK_LSHIFT: return {SDL_SCANCODE_LSHIFT, 0};
+    case VK_RSHIFT: return {SDL_SCANCODE_RSHIFT, 0};
+    case VK_LCONTROL: return {SDL_SCANCODE_LCTRL, 0};
+    case VK_RCONTROL: return {SDL_SCANCODE_RCTRL, 0};
+    case VK_LMENU: return {SDL_SCANCODE_LALT, 0};
+    case VK_RMENU: return {SDL_SCANCODE_RALT, 0};
+    default: break;
+  }
+  if (virtual_key <= 0) return {};
+  for (const Row& row : kRows) {
+    if (row.virtual_key == virtual_key) return {row.scancode, 0};
+  }
+  return {};
+}
+
+bool IsSystemKey(int scancode, bool alt_held, bool control_held) {
+  if (control_held) return false;
+  if (scancode == SDL_SCANCODE_F10) return true;
+  if (scancode == SDL_SCANCODE_LALT || scancode == SDL_SCANCODE_RALT) return true;
+  return alt_held;
+}
+
+std::intptr_t KeyLParam(const KeyInfo& key, bool down, bool repeat, bool alt_context) {
+  std::uint32_t value = 1;  // repeat count
+  value |= static_cast<std::uint32_t>(key.scan_code) << 16;
+  if (key.extended) value |= 1u << 24;
+  if (alt_context) value |= 1u << 29;
+  if (!down || repeat) value |= 1u << 30;  // the key was down before this message
+  if (!down) value |= 1u << 31;
+  // Win32 passes the 32-bit value sign-extended, as a LONG would be.
+  return static_cast<std::intptr_t>(static_cast<std::int32_t>(value));
+}
+
+int SystemButton(int sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+  }
+}
+
+std::uint32_t ButtonMessage(int sdl_button, bool down) {
+  switch (SystemButton(sdl_button)) {
+    case 1: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case 2: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case 3: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return 0;
+  }
+}
+
+std::uintptr_t MouseKeyFlags(std::uint32_t sdl_button_mask, std::uint32_t sdl_modifiers) {
+  std::uintptr_t flags = 0;
+  if (sdl_button_mask & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
+  if (sdl_button_mask & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
+  if (sdl_button_mask & SDL_BUTTON_MMASK) flags |= MK_MBUTTON;
+  if (sdl_button_mask & SDL_BUTTON_X1MASK) flags |= 0x20;  // MK_XBUTTON1
+  if (sdl_button_mask & SDL_BUTTON_X2MASK) flags |= 0x40;  // MK_XBUTTON2
+  if (sdl_modifiers & KMOD_SHIFT) flags |= MK_SHIFT;
+  if (sdl_modifiers & KMOD_CTRL) flags |= MK_CONTROL;
+  return flags;
+}
+
+std::int16_t WheelDelta(float precise, std::int32_t notches, bool flipped) {
+  double value = std::isfinite(precise) && precise != 0.0f ? static_cast<double>(precise)
+                                                           : static_cast<double>(notches);
+  if (flipped) value = -value;
+  value = std::round(value * 120.0);
+  if (value > 32767.0) return 32767;
+  if (value < -32768.0) return -32768;
+  return static_cast<std::int16_t>(value);
+}
+
+std::uintptr_t WheelWParam(std::int16_t delta, std::uintptr_t key_flags) {
+  return (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16) |
+         (key_flags & 0xFFFF);
+}
+
+}  // namespace platform::sdl

@@ -1,0 +1,168 @@
+// The SDL2 platform: the seam's Win32-shaped operations on SDL2 and the
+// system OpenGL (GLX on X11). What each file implements, and where it only
+// approximates Win32:
+//
+// - sdl_platform.cpp: set-up, clock, threads. timeGetTime counts wrapping
+//   milliseconds from CLOCK_MONOTONIC since the platform was made; Sleep
+//   sleeps to an absolute deadline (0 yields). timeBeginPeriod/timeEndPeriod
+//   do nothing: the sleep is already precise to the millisecond. SDL starts
+//   lazily (video subsystem) when a window or a display query needs it; its
+//   reason for failing is kept for LastErrorText.
+// - sdl_events.cpp: the message queue. Every SDL event becomes the window
+//   message Win32 would deliver, with its wParam/lParam packing; one
+//   PeekMessage drains everything SDL has pending. Typed text arrives as
+//   WM_CHAR from SDL's text input; TranslateMessage only adds the WM_CHAR of
+//   Return, Backspace, Tab and Escape, which SDL does not report as text.
+//   SIGINT/SIGTERM (SDL_QUIT) become WM_CLOSE for each of our windows. Key
+//   state (GetKeyState) is kept in message order, like Win32's. Focus moving
+//   between two of our windows in one batch of events names the other
+//   window in WM_ACTIVATE; otherwise lParam is 0.
+// - sdl_windows.cpp: windows and GL contexts. Window frames are the window
+//   manager's business: AdjustWindowRectEx reports no frame (outer == client)
+//   and the position given to CreateWindowEx is the client area's. The pixel
+//   format is chosen when the (hidden) SDL window is made, so SetPixelFormat
+//   remakes the still-hidden window with the requested attributes behind the
+//   same handle. Contexts are legacy (compatibility) OpenGL 2.1, so OpenGL
+//   1.1 immediate mode works. wglShareLists remakes the added context (not
+//   yet used) sharing with the existing one. ShowWindow(SW_SHOW) activates
+//   the window and delivers WM_ACTIVATE/WM_SETFOCUS before it returns, as
+//   Win32 does.
+// - sdl_pointer.cpp: pointer, capture, cursor and focus queries. The cursor
+//   display counter is ours; SDL's cursor switches only when it crosses
+//   between -1 and 0. A leave while the pointer is captured is delivered like
+//   any other leave.
+// - sdl_display.cpp: display modes of display 0 and desktop metrics (the
+//   refresh rate is 0 where SDL does not know it). Full screen is best
+//   effort: the focused window takes the closest SDL mode of that size.
+// - sdl_dialogs.cpp: message boxes through SDL (no video subsystem needed;
+//   0 when no box can be shown); file and folder dialogs, URL opening and
+//   process queries forward to platform/linux_shell and linux_process.
+#include "platform/sdl/sdl_platform.h"
+
+#include <sched.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/sdl/sdl_state.h"
+#include "platform/utf.h"
+
+namespace platform::sdl {
+namespace {
+
+std::uint64_t MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+         static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+}  // namespace
+
+bool EnsureVideo(SdlState& state) {
+  if (state.video_ready) return true;
+  // The layers above decide when the program ends: closing the last window
+  // is a request like any other, and SIGINT/SIGTERM must reach us as
+  // SDL_QUIT. Full-screen windows are minimised by the layer above.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "0", SDL_HINT_OVERRIDE);
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    KeepSdlError(state, "SDL could not start its video subsystem: ");
+    return false;
+  }
+  state.wake_event = SDL_RegisterEvents(1);
+  state.video_ready = true;
+  state.events_ready.store(true);
+  if (state.cursor_counter < 0) SDL_ShowCursor(SDL_DISABLE);
+  // Thread messages posted before SDL ran have no wake-up event yet.
+  bool posted = false;
+  {
+    std::lock_guard lock(state.posted_mutex);
+    posted = !state.posted.empty();
+  }
+  if (posted && state.wake_event != static_cast<std::uint32_t>(-1)) {
+    SDL_Event wake{};
+    wake.type = state.wake_event;
+    SDL_PushEvent(&wake);
+  }
+  return true;
+}
+
+void KeepSdlError(SdlState& state, const char* what) {
+  state.last_error = Utf16(std::string(what) + SDL_GetError());
+}
+
+SdlWindow* FindWindow(SdlState& state, Handle window) {
+  auto it = state.windows.find(window);
+  return it == state.windows.end() ? nullptr : &it->second;
+}
+
+Handle HandleOfSdlWindow(const SdlState& state, std::uint32_t sdl_id) {
+  auto it = state.by_sdl_id.find(sdl_id);
+  return it == state.by_sdl_id.end() ? 0 : it->second;
+}
+
+SdlPlatform::SdlPlatform() : state_(std::make_unique<SdlState>()) {
+  state_->start_ns = MonotonicNanoseconds();
+  state_->main_thread = GetCurrentThreadId();
+}
+
+SdlPlatform::~SdlPlatform() {
+  if (state_->video_ready) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+SDL_Window* SdlPlatform::SdlWindowOf(Handle window) const {
+  auto it = state_->windows.find(window);
+  return it == state_->windows.end() ? nullptr : it->second.sdl;
+}
+
+std::u16string SdlPlatform::LastErrorText() { return state_->last_error; }
+
+// --- Clock and sleep ---------------------------------------------------------
+
+std::uint32_t SdlPlatform::timeGetTime() {
+  const std::uint64_t elapsed_ms = (MonotonicNanoseconds() - state_->start_ns) / 1000000u;
+  return static_cast<std::uint32_t>(elapsed_ms);  // wraps after 49.7 days, like Win32's
+}
+
+void SdlPlatform::Sleep(std::uint32_t ms) {
+  if (ms == 0) {
+    sched_yield();
+    return;
+  }
+  timespec deadline{};
+  clock_gettime(CLOCK_MONOTONIC, &deadline);
+  const std::uint64_t ns = static_cast<std::uint64_t>(deadline.tv_nsec) +
+                           static_cast<std::uint64_t>(ms % 1000u) * 1000000u;
+  deadline.tv_sec += static_cast<time_t>(ms / 1000u + ns / 1000000000u);
+  deadline.tv_nsec = static_cast<long>(ns % 1000000000u);
+  // A signal (SIGINT handled by SDL) interrupts the sleep; the deadline is
+  // absolute, so sleeping again keeps the total.
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+  }
+}
+
+void SdlPlatform::timeBeginPeriod(std::uint32_t) {}
+void SdlPlatform::timeEndPeriod(std::uint32_t) {}
+
+// --- Threads -----------------------------------------------------------------
+
+ThreadId SdlPlatform::GetCurrentThreadId() {
+  return static_cast<ThreadId>(syscall(SYS_gettid));
+}
+
+std::uint32_t SdlPlatform::GetCurrentProcessId() {
+  return static_cast<std::uint32_t>(getpid());
+}
+
+SdlPlatform& InstallSdlPlatform() {
+  // Never destroyed: at-exit handlers of the layers above still call it.
+  static SdlPlatform* const platform = new SdlPlatform();
+  Install(*platform);
+  return *platform;
+}
+
+}  // namespace platform::sdl

@@ -205,7 +205,7 @@ void GlRecorder::Capture(const char* call, GLenum target, GLint level, GLsizei w
 void GlRecorder::Begin(GLenum mode) {
   GlRecorder& r = Active();
   if (r.in_begin_) r.errors_.push_back("Begin inside Begin");
-  r.Log("Begin(" + Name(mode, Kind::Mode) + ")");
+  r.Log("Begin(" + Name(mode, Kind::Mode) + ")", true);
   r.in_begin_ = true;
 }
 

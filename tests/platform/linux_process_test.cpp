@@ -1,0 +1,93 @@
+#include "platform/linux_process.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/utf.h"
+
+namespace {
+
+namespace process = platform::linux_process;
+
+// Runs each test in a fresh temporary folder and returns to the original one.
+class LinuxProcessTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    original_ = std::filesystem::current_path();
+    char name[] = "/tmp/vuble-process-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir_ = std::filesystem::canonical(name).string();
+    ASSERT_TRUE(process::SetCurrentDirectory(platform::Utf16(dir_)));
+  }
+  void TearDown() override {
+    std::filesystem::current_path(original_);
+    std::filesystem::remove_all(dir_);
+  }
+  std::u16string Dir() const { return platform::Utf16(dir_); }
+
+  std::filesystem::path original_;
+  std::string dir_;
+};
+
+TEST_F(LinuxProcessTest, ExecutablePathIsTheResolvedExecutable) {
+  const std::string path = platform::Utf8(process::ExecutablePath());
+  EXPECT_EQ(path, std::filesystem::canonical("/proc/self/exe").string());
+  EXPECT_EQ(std::filesystem::path(path).filename(), "platform_tests");
+}
+
+TEST_F(LinuxProcessTest, DirectoryChangesAndFailures) {
+  EXPECT_EQ(process::CurrentDirectory(), Dir());
+  std::filesystem::create_directory(dir_ + "/sub dir");
+  EXPECT_TRUE(process::SetCurrentDirectory(u"sub dir"));
+  EXPECT_EQ(process::CurrentDirectory(), Dir() + u"/sub dir");
+  EXPECT_FALSE(process::SetCurrentDirectory(u"missing"));
+  EXPECT_FALSE(process::SetCurrentDirectory(u""));
+  // A NUL would cut the path short and change to its first part.
+  EXPECT_FALSE(process::SetCurrentDirectory(std::u16string(u"/\0missing", 9)));
+  EXPECT_EQ(process::CurrentDirectory(), Dir() + u"/sub dir");
+}
+
+TEST_F(LinuxProcessTest, PathExists) {
+  std::filesystem::create_directory(dir_ + "/folder");
+  { std::ofstream(dir_ + "/file.txt") << "x"; }
+  EXPECT_TRUE(process::PathExists(Dir() + u"/folder"));
+  EXPECT_TRUE(process::PathExists(u"file.txt"));
+  EXPECT_FALSE(process::PathExists(u"nothing.txt"));
+  EXPECT_FALSE(process::PathExists(u""));
+  EXPECT_FALSE(process::PathExists(std::u16string(u"folder\0/nothing", 15)));
+}
+
+TEST_F(LinuxProcessTest, FullPathIsLexical) {
+  struct Case {
+    std::u16string path;
+    std::u16string full;
+  };
+  const Case cases[] = {
+      {u"a/b", Dir() + u"/a/b"},
+      {u"./a/../b", Dir() + u"/b"},
+      {u"a/", Dir() + u"/a/"},
+      {u"/x/./y//z", u"/x/y/z"},
+      {u"/x/y/../../..", u"/"},
+      {u"/", u"/"},
+      {u"", u""},
+      {u"-rf", Dir() + u"/-rf"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(process::FullPath(c.path), c.full) << platform::Utf8(c.path);
+}
+
+TEST(PlatformUtf, RoundTripAndReplacement) {
+  const std::u16string text = u"a\u00E9\u20AC\U0001F600";
+  EXPECT_EQ(platform::Utf8(text), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(platform::Utf16(platform::Utf8(text)), text);
+  EXPECT_EQ(platform::Utf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
+  EXPECT_EQ(platform::Utf16("x\xFFy"), u"x\uFFFDy");
+  EXPECT_EQ(platform::Utf16("\xC0\x80"), u"\uFFFD");  // overlong NUL
+}
+
+}  // namespace

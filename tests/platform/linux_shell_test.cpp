@@ -1,0 +1,242 @@
+#include "platform/linux_shell.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/utf.h"
+
+namespace {
+
+namespace shell = platform::linux_shell;
+using Args = std::vector<std::string>;
+
+// Puts stub helper programs first (and alone) on PATH. Each stub records
+// its arguments, NUL-separated, prints a scripted answer and exits with a
+// scripted status.
+class LinuxShellTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/vuble-shell-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir_ = name;
+    for (const char* variable : {"PATH", "XDG_CURRENT_DESKTOP", "KDE_FULL_SESSION"}) {
+      const char* value = std::getenv(variable);
+      saved_.emplace_back(variable, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    setenv("PATH", dir_.c_str(), 1);
+    unsetenv("XDG_CURRENT_DESKTOP");
+    unsetenv("KDE_FULL_SESSION");
+  }
+
+  void TearDown() override {
+    for (const auto& [variable, value] : saved_) {
+      if (value) {
+        setenv(variable.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(variable.c_str());
+      }
+    }
+    std::filesystem::remove_all(dir_);
+  }
+
+  void Stub(const std::string& program, const std::string& answer, int status) {
+    const std::string path = dir_ + "/" + program;
+    std::ofstream script(path);
+    script << "#!/bin/sh\n"
+           << "for a in \"$@\"; do printf '%s\\000' \"$a\" >> '" << Record(program) << "'; done\n"
+           << "printf '%s\\n' '" << answer << "'\n"
+           << "exit " << status << "\n";
+    script.close();
+    chmod(path.c_str(), 0755);
+  }
+
+  std::string Record(const std::string& program) const { return dir_ + "/" + program + ".args"; }
+
+  // The arguments the stub received, or nothing when it never ran.
+  std::optional<Args> Received(const std::string& program) const {
+    std::ifstream in(Record(program), std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Args args;
+    std::size_t begin = 0;
+    while (begin < all.size()) {
+      const std::size_t end = all.find('\0', begin);
+      args.push_back(all.substr(begin, end - begin));
+      begin = end + 1;
+    }
+    return args;
+  }
+
+  void Forget(const std::string& program) { std::filesystem::remove(Record(program)); }
+
+  std::string dir_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+platform::FileDialog PictureRequest(bool save) {
+  platform::FileDialog request;
+  request.owner = 0x300;
+  request.title = u"Open picture";
+  request.initial_dir = u"/home/u/pics";
+  request.file_name = u"old.png";
+  request.filter = {{u"Text", u"*.txt"}, {u"Images", u"*.png;*.jpg"}};
+  request.filter_index = 2;
+  request.save = save;
+  return request;
+}
+
+TEST_F(LinuxShellTest, NothingInstalledGivesNoAnswer) {
+  std::u16string chosen = u"unchanged";
+  EXPECT_FALSE(shell::OpenFileDialog(PictureRequest(false), chosen));
+  EXPECT_FALSE(shell::BrowseForFolder({0, u"Folder", u"/tmp"}, chosen));
+  EXPECT_EQ(chosen, u"unchanged");
+  EXPECT_EQ(shell::OpenUrl(u"http://example.org"), 0);
+}
+
+TEST_F(LinuxShellTest, ZenityOpenAndSaveWithTheNaturalGroupFirst) {
+  Stub("zenity", "/home/u/pics/new photo.png", 0);
+  std::u16string chosen;
+  ASSERT_TRUE(shell::OpenFileDialog(PictureRequest(false), chosen));
+  EXPECT_EQ(chosen, u"/home/u/pics/new photo.png");
+  EXPECT_EQ(Received("zenity"),
+            (Args{"--file-selection", "--title=Open picture", "--filename=/home/u/pics/old.png",
+                  "--file-filter=Images | *.png *.jpg", "--file-filter=Text | *.txt"}));
+
+  Forget("zenity");
+  ASSERT_TRUE(shell::OpenFileDialog(PictureRequest(true), chosen));
+  EXPECT_EQ(Received("zenity"),
+            (Args{"--file-selection", "--title=Open picture", "--save", "--confirm-overwrite",
+                  "--filename=/home/u/pics/old.png", "--file-filter=Images | *.png *.jpg",
+                  "--file-filter=Text | *.txt"}));
+
+  // A folder without a name is given as a folder; nothing at all, not at all.
+  Forget("zenity");
+  platform::FileDialog bare;
+  bare.title = u"T";
+  bare.initial_dir = u"/srv";
+  shell::OpenFileDialog(bare, chosen);
+  EXPECT_EQ(Received("zenity"), (Args{"--file-selection", "--title=T", "--filename=/srv/"}));
+  Forget("zenity");
+  bare.initial_dir.clear();
+  shell::OpenFileDialog(bare, chosen);
+  EXPECT_EQ(Received("zenity"), (Args{"--file-selection", "--title=T"}));
+}
+
+TEST_F(LinuxShellTest, CancelledOrEmptyAnswerIsNoChoice) {
+  std::u16string chosen;
+  Stub("zenity", "", 1);
+  EXPECT_FALSE(shell::OpenFileDialog(PictureRequest(false), chosen));
+  Stub("zenity", "", 0);
+  EXPECT_FALSE(shell::BrowseForFolder({0, u"Folder", u""}, chosen));
+  EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(LinuxShellTest, KdialogOnKde) {
+  Stub("zenity", "/from/zenity", 0);
+  Stub("kdialog", "/home/u/pics/\xC3\xA9t\xC3\xA9.jpg", 0);
+  setenv("XDG_CURRENT_DESKTOP", "ubuntu:KDE", 1);
+  std::u16string chosen;
+  ASSERT_TRUE(shell::OpenFileDialog(PictureRequest(true), chosen));
+  EXPECT_EQ(chosen, u"/home/u/pics/\u00E9t\u00E9.jpg");
+  EXPECT_EQ(Received("kdialog"),
+            (Args{"--title=Open picture", "--getsavefilename", "--", "/home/u/pics/old.png",
+                  "*.png *.jpg|Images\n*.txt|Text"}));
+  EXPECT_EQ(Received("zenity"), std::nullopt);
+
+  Forget("kdialog");
+  ASSERT_TRUE(shell::BrowseForFolder({0, u"Where", u"/home/u"}, chosen));
+  EXPECT_EQ(Received("kdialog"), (Args{"--title=Where", "--getexistingdirectory", "--", "/home/u"}));
+
+  // KDE_FULL_SESSION alone also means KDE.
+  unsetenv("XDG_CURRENT_DESKTOP");
+  setenv("KDE_FULL_SESSION", "true", 1);
+  Forget("kdialog");
+  platform::FileDialog bare;
+  bare.title = u"T";
+  shell::OpenFileDialog(bare, chosen);
+  EXPECT_EQ(Received("kdialog"), (Args{"--title=T", "--getopenfilename", "--", "."}));
+}
+
+TEST_F(LinuxShellTest, TheOtherHelperWhenThePreferredOneIsMissing) {
+  Stub("kdialog", "/k", 0);
+  std::u16string chosen;
+  ASSERT_TRUE(shell::BrowseForFolder({0, u"F", u""}, chosen));  // not KDE, no zenity
+  EXPECT_EQ(chosen, u"/k");
+  std::filesystem::remove(dir_ + "/kdialog");
+  Stub("zenity", "/z", 0);
+  setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+  ASSERT_TRUE(shell::BrowseForFolder({0, u"F", u"/srv/data/"}, chosen));
+  EXPECT_EQ(chosen, u"/z");
+  EXPECT_EQ(Received("zenity"), (Args{"--file-selection", "--directory", "--title=F", "--filename=/srv/data/"}));
+}
+
+TEST_F(LinuxShellTest, HostileTextsArriveWholeAndRunNothing) {
+  const std::string marker = dir_ + "/P";
+  const std::vector<std::string> texts = {
+      "a'; touch " + marker + "; '", "$(touch " + marker + ")", "`touch " + marker + "`",
+      "\"; touch " + marker + "; \"", "line\ntouch " + marker, "-rf", "--help", "a | b; c & d",
+  };
+  Stub("zenity", "/z", 0);
+  Stub("kdialog", "/k", 0);
+  Stub("xdg-open", "", 0);
+  std::u16string chosen;
+  for (const auto& text : texts) {
+    const std::u16string wide = platform::Utf16(text);
+    // A path starting with "-" is made explicitly relative.
+    const std::string path = text[0] == '-' ? "./" + text : text;
+    platform::FileDialog request;
+    request.title = wide;
+    request.file_name = wide;
+    Forget("zenity");
+    shell::OpenFileDialog(request, chosen);
+    EXPECT_EQ(Received("zenity"),
+              (Args{"--file-selection", "--title=" + text, "--filename=" + path}));
+
+    setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+    Forget("kdialog");
+    shell::BrowseForFolder({0, wide, wide}, chosen);
+    EXPECT_EQ(Received("kdialog"), (Args{"--title=" + text, "--getexistingdirectory", "--", path}));
+    unsetenv("XDG_CURRENT_DESKTOP");
+
+    Forget("xdg-open");
+    shell::OpenUrl(wide);
+    EXPECT_EQ(Received("xdg-open"), Args{path});
+  }
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST_F(LinuxShellTest, TextsWithNulAreRefused) {
+  Stub("zenity", "/z", 0);
+  Stub("xdg-open", "", 0);
+  const std::u16string cut(u"safe\0--evil", 11);
+  std::u16string chosen;
+  platform::FileDialog request;
+  request.title = cut;
+  EXPECT_FALSE(shell::OpenFileDialog(request, chosen));
+  EXPECT_EQ(shell::OpenUrl(cut), 0);
+  EXPECT_EQ(Received("zenity"), std::nullopt);
+  EXPECT_EQ(Received("xdg-open"), std::nullopt);
+}
+
+TEST_F(LinuxShellTest, OpenUrlReportsSuccessOnlyWhenXdgOpenSucceeds) {
+  const std::pair<int, std::intptr_t> cases[] = {{0, 33}, {2, 2}, {1, 0}, {3, 0}, {4, 0}};
+  for (const auto& [status, result] : cases) {
+    Stub("xdg-open", "", status);
+    Forget("xdg-open");
+    EXPECT_EQ(shell::OpenUrl(u"file:/home/u/index.html#top"), result) << status;
+    EXPECT_EQ(Received("xdg-open"), Args{"file:/home/u/index.html#top"});
+  }
+  EXPECT_EQ(shell::OpenUrl(u""), 0);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The SDL2 platform's input on a real X server: pointer, buttons, capture,
+// wheel, cursor, keys, typed text, leave tracking; injected with XTest as a
+// user's input would arrive.
+#include "tests/platform/sdl_x11_fixture.h"
+// clang-format off
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+// clang-format on
+
+#include <cstdlib>
+#include <string>
+
+namespace platform::sdl {
+namespace {
+
+using SdlInput = SdlWindowTest;
+
+constexpr int kLeft = 300;
+constexpr int kTop = 200;
+
+// The key code the layers above make of a key message: shift, control and
+// alt told apart by scan code and extended flag.
+int SidedKey(const Msg& m) {
+  const auto bits = static_cast<std::uintptr_t>(m.lparam);
+  const unsigned scan = ((bits >> 16) & 0x7F) + (((bits >> 24) & 1) ? 128 : 0);
+  switch (scan) {
+    case 0x2A: return 160;
+    case 0x36: return 161;
+    case 0x1D: return 162;
+    case 0x9D: return 163;
+    case 0x38: return 164;
+    case 0xB8: return 165;
+    default: return static_cast<int>(m.wparam);
+  }
+}
+
+bool UnderWindowManager() {
+  const char* wm = std::getenv("VUBLE_WINDOW_MANAGER");
+  return wm != nullptr && *wm != '\0';
+}
+
+TEST_F(SdlInput, PointerMovesAndButtonsArriveInClientCoordinates) {
+  const Handle window = OpenWindow(u"pointer", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PointerTo(window, 10, 20));
+  EXPECT_EQ(Find(WM_MOUSEMOVE)->wparam, 0u);
+
+  // X numbers the middle button 2 and the right one 3.
+  struct Case {
+    unsigned x_button;
+    std::uint32_t down;
+    std::uint32_t up;
+    std::uintptr_t flag;
+  };
+  for (const Case& c : {Case{1, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON},
+                        Case{2, WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON},
+                        Case{3, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON}}) {
+    SCOPED_TRACE(c.x_button);
+    received_.clear();
+    FakeButton(c.x_button, true);
+    ASSERT_TRUE(PumpUntilMessage(c.down, window));
+    EXPECT_EQ(Find(c.down)->wparam, c.flag);
+    EXPECT_EQ(Find(c.down)->lparam, MakePointLParam(10, 20));
+    EXPECT_LT(platform_->GetKeyState(c.x_button == 1 ? 1 : c.x_button == 3 ? 2 : 4), 0);
+    FakeButton(c.x_button, false);
+    ASSERT_TRUE(PumpUntilMessage(c.up, window));
+    EXPECT_EQ(Find(c.up)->wparam, 0u);
+    EXPECT_EQ(Received(WM_LBUTTONDOWN).size() + Received(WM_MBUTTONDOWN).size() +
+                  Received(WM_RBUTTONDOWN).size(),
+              1u);
+  }
+
+  // Moving with the left and right buttons held reports both.
+  FakeButton(1, true);
+  FakeButton(3, true);
+  received_.clear();
+  ASSERT_TRUE(PointerTo(window, 30, 40));
+  EXPECT_EQ(Received(WM_MOUSEMOVE).back().wparam, MK_LBUTTON | MK_RBUTTON);
+  FakeButton(3, false);
+  FakeButton(1, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_LBUTTONUP, window));
+}
+
+TEST_F(SdlInput, CapturedPointerReportsMovesOutsideTheClientArea) {
+  const Handle window = OpenWindow(u"capture", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PointerTo(window, 50, 50));
+  FakeButton(1, true);
+  ASSERT_TRUE(PumpUntilMessage(WM_LBUTTONDOWN, window));
+  EXPECT_EQ(platform_->SetCapture(window), 0u);
+  received_.clear();
+  FakeMotion(kLeft - 30, kTop + 60);
+  ASSERT_TRUE(PumpUntil([&] {
+    for (const Msg& m : Received(WM_MOUSEMOVE)) {
+      if (LowSigned(m.lparam) == -30 && HighSigned(m.lparam) == 60) return true;
+    }
+    return false;
+  }));
+  EXPECT_EQ(Received(WM_MOUSEMOVE).back().wparam, MK_LBUTTON);
+  FakeMotion(kLeft + 250, kTop + 170);
+  ASSERT_TRUE(PumpUntil([&] {
+    const auto moves = Received(WM_MOUSEMOVE);
+    return LowSigned(moves.back().lparam) == 250 && HighSigned(moves.back().lparam) == 170;
+  }));
+  FakeButton(1, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_LBUTTONUP, window));
+  EXPECT_TRUE(platform_->ReleaseCapture());
+}
+
+TEST_F(SdlInput, WheelNotchesAreSignedTwelfthsOfTenWithScreenCoordinates) {
+  const Handle window = OpenWindow(u"wheel", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PointerTo(window, 25, 35));
+  FakeButton(4, true);  // away from the user
+  FakeButton(4, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_MOUSEWHEEL, window));
+  const Msg up = *Find(WM_MOUSEWHEEL);
+  EXPECT_EQ(static_cast<std::int16_t>(HighWord(up.wparam)), 120);
+  EXPECT_EQ(LowSigned(up.lparam), kLeft + 25);
+  EXPECT_EQ(HighSigned(up.lparam), kTop + 35);
+  received_.clear();
+  FakeButton(5, true);  // toward the user
+  FakeButton(5, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_MOUSEWHEEL, window));
+  EXPECT_EQ(static_cast<std::int16_t>(HighWord(Find(WM_MOUSEWHEEL)->wparam)), -120);
+}
+
+TEST_F(SdlInput, CursorCounterSwitchesThePointerOnlyAcrossZero) {
+  const Handle window = OpenWindow(u"cursor", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PointerTo(window, 60, 60));
+  EXPECT_EQ(platform_->ShowCursor(false), -1);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  EXPECT_EQ(platform_->ShowCursor(false), -2);
+  EXPECT_EQ(platform_->ShowCursor(true), -1);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  EXPECT_EQ(platform_->ShowCursor(true), 0);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(platform_->ShowCursor(true), 1);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(platform_->ShowCursor(false), 0);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(SdlInput, LeaveIsReportedOnceAndOnlyWhenTracked) {
+  const Handle window = OpenWindow(u"leave", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(PointerTo(window, 100, 70));
+  // Not armed: leaving says nothing.
+  FakeMotion(kLeft + 400, kTop + 70);
+  FakeMotion(kLeft + 100, kTop + 70);
+  ASSERT_TRUE(PointerTo(window, 101, 70));
+  EXPECT_EQ(Find(WM_MOUSELEAVE), nullptr);
+  ASSERT_TRUE(platform_->TrackMouseLeave(window));
+  FakeMotion(kLeft + 400, kTop + 70);
+  ASSERT_TRUE(PumpUntilMessage(WM_MOUSELEAVE, window));
+  FakeMotion(kLeft + 420, kTop + 70);
+  FakeMotion(kLeft + 100, kTop + 70);
+  ASSERT_TRUE(PointerTo(window, 102, 70));
+  FakeMotion(kLeft + 400, kTop + 90);
+  Point cursor;
+  PumpUntil([&] { return platform_->GetCursorPos(cursor) && cursor.x == kLeft + 400; });
+  EXPECT_EQ(cursor.y, kTop + 90);
+  PumpUntil([] { return false; });
+  EXPECT_EQ(Received(WM_MOUSELEAVE).size(), 1u);
+}
+
+TEST_F(SdlInput, KeysCarryVirtualKeyScanCodeAndTransitionBits) {
+  const Handle window = OpenWindow(u"keys", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  FakeKey(XK_a, true);
+  FakeKey(XK_a, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
+  ASSERT_TRUE(PumpUntilMessage(WM_CHAR, window));
+  const Msg down = *Find(WM_KEYDOWN);
+  const Msg up = *Find(WM_KEYUP);
+  EXPECT_EQ(down.wparam, static_cast<std::uintptr_t>('A'));
+  EXPECT_EQ(static_cast<std::uintptr_t>(down.lparam) & 0xFFFFFFFFu, 0x001E0001u);
+  EXPECT_EQ(up.wparam, static_cast<std::uintptr_t>('A'));
+  EXPECT_EQ(static_cast<std::uintptr_t>(up.lparam) & 0xFFFFFFFFu, 0xC01E0001u);
+  EXPECT_EQ(Find(WM_CHAR)->wparam, static_cast<std::uintptr_t>('a'));
+
+  // Keys that type control characters get them through TranslateMessage.
+  received_.clear();
+  FakeKey(XK_Return, true);
+  FakeKey(XK_Return, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
+  ASSERT_EQ(Received(WM_CHAR).size(), 1u);
+  EXPECT_EQ(Find(WM_CHAR)->wparam, 13u);
+
+  // Arrows are extended keys.
+  received_.clear();
+  FakeKey(XK_Left, true);
+  FakeKey(XK_Left, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
+  EXPECT_EQ(Find(WM_KEYDOWN)->wparam, 0x25u);
+  EXPECT_EQ((static_cast<std::uintptr_t>(Find(WM_KEYDOWN)->lparam) >> 16) & 0x1FF, 0x14Bu);
+}
+
+TEST_F(SdlInput, ShiftControlAndAltAreToldApartBySide) {
+  const Handle window = OpenWindow(u"modifiers", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  struct Case {
+    KeySym sym;
+    int generic;
+    int sided;
+    std::uint32_t down_message;
+  };
+  for (const Case& c : {Case{XK_Shift_L, VK_SHIFT, 160, WM_KEYDOWN},
+                        Case{XK_Shift_R, VK_SHIFT, 161, WM_KEYDOWN},
+                        Case{XK_Control_L, VK_CONTROL, 162, WM_KEYDOWN},
+                        Case{XK_Control_R, VK_CONTROL, 163, WM_KEYDOWN},
+                        Case{XK_Alt_L, VK_MENU, 164, WM_SYSKEYDOWN},
+                        Case{XK_Alt_R, VK_MENU, 165, WM_SYSKEYDOWN}}) {
+    SCOPED_TRACE(c.sided);
+    ASSERT_NE(XKeysymToKeycode(display_, c.sym), 0) << "the X keymap lacks the key";
+    received_.clear();
+    FakeKey(c.sym, true);
+    ASSERT_TRUE(PumpUntilMessage(c.down_message, window));
+    const Msg down = *Find(c.down_message);
+    EXPECT_EQ(down.wparam, static_cast<std::uintptr_t>(c.generic));
+    EXPECT_EQ(SidedKey(down), c.sided);
+    EXPECT_LT(platform_->GetKeyState(c.generic), 0);
+    EXPECT_LT(platform_->GetKeyState(c.sided), 0);
+    FakeKey(c.sym, false);
+    const std::uint32_t up_message = c.down_message == WM_SYSKEYDOWN ? WM_SYSKEYUP : WM_KEYUP;
+    ASSERT_TRUE(PumpUntilMessage(up_message, window));
+    EXPECT_EQ(SidedKey(*Find(up_message)), c.sided);
+    EXPECT_GE(platform_->GetKeyState(c.generic), 0);
+    EXPECT_GE(platform_->GetKeyState(c.sided), 0);
+  }
+}
+
+TEST_F(SdlInput, AltF4IsACloseRequest) {
+  const Handle window = OpenWindow(u"alt f4", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  FakeKey(XK_Alt_L, true);
+  FakeKey(XK_F4, true);
+  FakeKey(XK_F4, false);
+  FakeKey(XK_Alt_L, false);
+  ASSERT_TRUE(PumpUntilMessage(WM_CLOSE, window));
+  const Msg* f4 = nullptr;
+  for (const Msg& m : Received(WM_SYSKEYDOWN)) {
+    if (m.wparam == static_cast<std::uintptr_t>(VK_F4)) f4 = &m;
+  }
+  // A window manager may take Alt+F4 itself and send its close request;
+  // without one the key arrives and its default handling asks to close.
+  if (!UnderWindowManager()) {
+    ASSERT_NE(f4, nullptr);
+  }
+  if (f4 != nullptr) {
+    EXPECT_NE(static_cast<std::uintptr_t>(f4->lparam) & (1u << 29), 0u);  // Alt held
+  }
+  EXPECT_EQ(Received(WM_CLOSE).size(), 1u);
+}
+
+TEST_F(SdlInput, HeldKeyRepeatsWithThePreviousStateBitSet) {
+  const Handle window = OpenWindow(u"repeat", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  XAutoRepeatOn(display_);
+  XkbSetAutoRepeatRate(display_, XkbUseCoreKbd, 200, 30);
+  XSync(display_, False);
+  FakeKey(XK_b, true);
+  const bool repeated = PumpUntil([&] { return Received(WM_KEYDOWN).size() >= 3; });
+  FakeKey(XK_b, false);
+  ASSERT_TRUE(repeated);
+  ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
+  const auto downs = Received(WM_KEYDOWN);
+  EXPECT_EQ(static_cast<std::uintptr_t>(downs[0].lparam) & (1u << 30), 0u);
+  for (std::size_t i = 1; i < downs.size(); ++i) {
+    EXPECT_NE(static_cast<std::uintptr_t>(downs[i].lparam) & (1u << 30), 0u);
+    EXPECT_EQ(downs[i].wparam, static_cast<std::uintptr_t>('B'));
+  }
+  EXPECT_EQ(Received(WM_KEYUP).size(), 1u);
+}
+
+}  // namespace
+}  // namespace platform::sdl

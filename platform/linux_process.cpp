@@ -58,8 +58,9 @@ bool PathExists(const std::u16string& path) {
 }
 
 std::u16string FullPath(const std::u16string& path) {
+  if (path.empty()) return {};  // names nothing, not the current directory
   std::u16string joined = path;
-  if (path.empty() || path[0] != u'/') {
+  if (path[0] != u'/') {
     const std::u16string current = CurrentDirectory();
     if (current.empty()) return {};
     joined = current;

@@ -15,7 +15,8 @@ bool SetCurrentDirectory(const std::u16string& path);
 // True when a file or folder exists at path (symbolic links followed).
 bool PathExists(const std::u16string& path);
 // path made absolute against the current directory, with "." and ".."
-// components and repeated "/" removed; no links are resolved.
+// components and repeated "/" removed; no links are resolved. Empty for an
+// empty path.
 std::u16string FullPath(const std::u16string& path);
 
 }  // namespace platform::linux_process

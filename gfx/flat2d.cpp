@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "gfx/image_font.h"
 #include "system/polled_input.h"
 #include "system/system_driver.h"
 
@@ -203,6 +204,7 @@ std::shared_ptr<TFlat2DGraphics> TFlat2DGraphics::Create(std::shared_ptr<TGraphi
   if (!graphics) return nullptr;
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   graphics->GetSettings(width, height, depth, hertz, flags);
+  if (!defaultImageFont) defaultImageFont = TImageFont::CreateDefault();
   auto g = std::make_shared<TFlat2DGraphics>();
   g->viewport_w = width;
   g->viewport_h = height;

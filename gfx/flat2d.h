@@ -10,9 +10,8 @@
 #include "gfx/graphics.h"
 #include "support/pixmap.h"
 
-// Image fonts are not built yet: the field and defaultImageFont only carry
-// the pointer type, and no default font is ever made.
-class TImageFont;
+class TImageFont;   // gfx/image_font.h
+class TImageFrame;  // gfx/image.h
 
 // Blend modes. Any other value turns blending and alpha testing off.
 inline constexpr int MaskedBlend = 1;    // no blending; alpha below 0.5 is not drawn
@@ -27,8 +26,10 @@ inline constexpr int MultiplyBlend = 5;  // destination times source colour
 // (x·ix + y·iy + tx, x·jx + y·jy + ty) with the matrix of SetTransform.
 class TFlat2DDriver : public TGraphicsDriver {
  public:
-  // CreateFrameFromPixmap(pixmap, flags) comes first here once image frames
-  // are built.
+  // A drawable frame of an image made from its pixels with the image flags,
+  // or Null when none can be made.
+  virtual std::shared_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmapPtr& pixmap,
+                                                             int flags) = 0;
   virtual void SetBlend(int blend) = 0;
   virtual void SetAlpha(float alpha) = 0;
   virtual void SetColor(int red, int green, int blue) = 0;
@@ -121,7 +122,7 @@ class TFlat2DGraphics : public TGraphics, public std::enable_shared_from_this<TF
 };
 
 // The current 2D graphics and its driver (both Null when none is current),
-// and the font new 2D graphics start with (not built yet: always Null).
+// and the font new 2D graphics start with (made when the first is created).
 extern std::shared_ptr<TFlat2DGraphics> currentFlat2DGraphics;
 extern std::shared_ptr<TFlat2DDriver> currentFlat2DDriver;
 extern std::shared_ptr<TImageFont> defaultImageFont;

@@ -7,6 +7,7 @@
 #include "gfx/gl_api.h"
 #include "gfx/gl_context.h"
 #include "gfx/gl_graphics.h"
+#include "gfx/gl_image_frame.h"
 
 std::shared_ptr<TGLFlat2DDriver> glFlat2DDriver;
 
@@ -84,6 +85,11 @@ void TGLFlat2DDriver::SetGraphics(const std::shared_ptr<TGraphics>& graphics) {
 
 void TGLFlat2DDriver::Flip(int sync) {
   if (glGraphicsDriver) glGraphicsDriver->Flip(sync);
+}
+
+std::shared_ptr<TImageFrame> TGLFlat2DDriver::CreateFrameFromPixmap(const TPixmapPtr& pixmap,
+                                                                    int flags) {
+  return TGLImageFrame::CreateFromPixmap(pixmap, flags);
 }
 
 void TGLFlat2DDriver::SetBlend(int blend) {

@@ -40,6 +40,9 @@ class TGLFlat2DDriver : public TFlat2DDriver {
   void SetGraphics(const std::shared_ptr<TGraphics>& graphics) override;
   void Flip(int sync) override;
 
+  // A texture frame (gfx/gl_image_frame.h).
+  std::shared_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmapPtr& pixmap,
+                                                     int flags) override;
   void SetBlend(int blend) override;
   // Clamped to 0..1 (not-a-number: 0) and sent with the colour.
   void SetAlpha(float alpha) override;

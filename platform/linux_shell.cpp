@@ -1,6 +1,8 @@
 #include "platform/linux_shell.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,9 +50,25 @@ bool IsKdeDesktop() {
   return desktop != nullptr && std::string(desktop).find("KDE") != std::string::npos;
 }
 
+// Appends what the pipe holds now; false once it is closed or broken.
+bool ReadAvailable(int fd, std::string& output) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      output.append(buffer, static_cast<std::size_t>(got));
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return got < 0 && errno == EAGAIN;
+    }
+  }
+}
+
 // Runs program with args (not through a shell), its standard input from
 // /dev/null and its standard output either captured into output or sent to
-// /dev/null. Returns the exit status, or -1 when it could not be started or
+// /dev/null; the child starts with no blocked signals and default signal
+// actions. Returns the exit status, or -1 when it could not be started or
 // did not exit normally.
 int Run(const std::string& program, const std::vector<std::string>& args, std::string* output) {
   std::vector<char*> argv;
@@ -59,7 +77,7 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
   argv.push_back(nullptr);
 
   int pipe_ends[2] = {-1, -1};
-  if (output != nullptr && pipe2(pipe_ends, O_CLOEXEC) != 0) return -1;
+  if (output != nullptr && pipe2(pipe_ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -69,30 +87,45 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   }
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t child = -1;
   const int spawned =
-      posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+      posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (output != nullptr) close(pipe_ends[1]);
   if (spawned != 0) {
     if (output != nullptr) close(pipe_ends[0]);
     return -1;
   }
-  if (output != nullptr) {
-    char buffer[4096];
-    for (;;) {
-      const ssize_t got = read(pipe_ends[0], buffer, sizeof buffer);
-      if (got > 0) {
-        output->append(buffer, static_cast<std::size_t>(got));
-      } else if (got == 0 || errno != EINTR) {
-        break;
+  // Read until the helper exits, not until the pipe closes: a process it
+  // leaves behind may hold the pipe open for as long as it runs.
+  int status = 0;
+  for (;;) {
+    if (output != nullptr) {
+      pollfd readable{pipe_ends[0], POLLIN, 0};
+      if (poll(&readable, 1, 50) > 0 && !ReadAvailable(pipe_ends[0], *output)) {
+        close(pipe_ends[0]);
+        output = nullptr;  // closed: only the exit is left to wait for
       }
     }
-    close(pipe_ends[0]);
+    const pid_t done = waitpid(child, &status, output != nullptr ? WNOHANG : 0);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) {
+      if (output != nullptr) close(pipe_ends[0]);
+      return -1;
+    }
   }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
+  if (output != nullptr) {
+    ReadAvailable(pipe_ends[0], *output);
+    close(pipe_ends[0]);
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/posix_fatal.h"
 #include "support/error.h"
+#include "system/deferred_calls.h"
 
 Text ApplicationTitle = u"Quillon Application";
 Text LaunchDirectory;
@@ -46,6 +47,7 @@ Text ApplicationDirectoryOf(const Text& file) {
 void RuntimeStartup(int argc, const char* const* argv) {
   platform::Platform& os = platform::Current();
   MainThreadId = os.GetCurrentThreadId();
+  SetMainThreadForDeferredCalls(MainThreadId);
   WideCharacterFlag = 1;
   LaunchDirectory = Slashed(os.GetCurrentDirectory());
   ApplicationFile = Slashed(os.GetModuleFileName());
@@ -131,7 +133,11 @@ bool ShowFatalExceptionBox(std::uint32_t code) {
 void FatalExceptionFilter(std::uint32_t code) {
   WriteFatalExceptionLine(code);
   platform::posix_fatal::ArmWatchdog(kBoxWatchdogSeconds);
-  ShowFatalExceptionBox(code);
+  try {
+    ShowFatalExceptionBox(code);
+  } catch (...) {
+    // The report is already on standard error; the process ends either way.
+  }
   platform::posix_fatal::ArmWatchdog(kExitWatchdogSeconds);
   std::exit(-1);
 }

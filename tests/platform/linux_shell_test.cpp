@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,10 +50,12 @@ class LinuxShellTest : public testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  void Stub(const std::string& program, const std::string& answer, int status) {
+  void Stub(const std::string& program, const std::string& answer, int status,
+            const std::string& before = "") {
     const std::string path = dir_ + "/" + program;
     std::ofstream script(path);
     script << "#!/bin/sh\n"
+           << before << "\n"
            << "for a in \"$@\"; do printf '%s\\000' \"$a\" >> '" << Record(program) << "'; done\n"
            << "printf '%s\\n' '" << answer << "'\n"
            << "exit " << status << "\n";
@@ -213,6 +216,16 @@ TEST_F(LinuxShellTest, HostileTextsArriveWholeAndRunNothing) {
     EXPECT_EQ(Received("xdg-open"), Args{path});
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST_F(LinuxShellTest, ProcessLeftBehindDoesNotHoldTheAnswerBack) {
+  // The helper leaves a process running that keeps its standard output open.
+  Stub("zenity", "/chosen", 0, "/bin/sleep 60 2>/dev/null &");
+  const auto started = std::chrono::steady_clock::now();
+  std::u16string chosen;
+  EXPECT_TRUE(shell::OpenFileDialog(PictureRequest(false), chosen));
+  EXPECT_EQ(chosen, u"/chosen");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
 }
 
 TEST_F(LinuxShellTest, TextsWithNulAreRefused) {

@@ -16,6 +16,7 @@
 
 #include "platform/fake_platform.h"
 #include "platform/posix_fatal.h"
+#include "system/deferred_calls.h"
 
 extern char** environ;
 
@@ -65,6 +66,7 @@ TEST_F(RuntimeStartupTest, FillsGlobalsAndMovesToProgramFolder) {
   EXPECT_EQ(ApplicationTitle, u"Quillon Application");
   EXPECT_EQ(ApplicationArguments, (std::vector<Text>{u"toy", u"--size", u"m\u00FC"}));
   EXPECT_EQ(MainThreadId, 77u);
+  EXPECT_EQ(MainThreadForDeferredCalls(), 77u);
   EXPECT_EQ(WideCharacterFlag, 1);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/posix_fatal.h"
 
 #include <pthread.h>
+#include <sys/syscall.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -27,7 +28,7 @@ alignas(64) char alternate_stack[kAlternateStackSize];
 
 std::atomic<Filter> installed_filter{nullptr};
 std::atomic<std::uintptr_t> main_stack_low{0};
-std::atomic<bool> reporting{false};
+std::atomic<long> reporting_thread{0};  // the thread whose fault is being reported
 
 void RecordMainStack() {
   pthread_attr_t attributes;
@@ -40,10 +41,24 @@ void RecordMainStack() {
   pthread_attr_destroy(&attributes);
 }
 
+// Ends the process by signal's default action.
+[[noreturn]] void DieBy(int signal) {
+  ArmWatchdog(0);
+  sigset_t this_signal;
+  sigemptyset(&this_signal);
+  sigaddset(&this_signal, signal);
+  pthread_sigmask(SIG_UNBLOCK, &this_signal, nullptr);
+  raise(signal);
+  _exit(128 + signal);
+}
+
 void Handler(int signal, siginfo_t* info, void* /*context*/) {
-  // A fault in another thread while one report runs: let that report finish
-  // (or its watchdog end the process).
-  if (reporting.exchange(true)) {
+  const long self = syscall(SYS_gettid);
+  long none = 0;
+  if (!reporting_thread.compare_exchange_strong(none, self)) {
+    // A fault inside the report itself ends the process at once. A fault in
+    // another thread waits: that report finishes, or its watchdog ends it.
+    if (none == self) DieBy(signal);
     for (;;) pause();
   }
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
@@ -53,13 +68,7 @@ void Handler(int signal, siginfo_t* info, void* /*context*/) {
   const Filter filter = installed_filter.load();
   if (filter != nullptr) filter(code);
   // A filter must not return; if one does, end the process the default way.
-  ArmWatchdog(0);
-  sigset_t this_signal;
-  sigemptyset(&this_signal);
-  sigaddset(&this_signal, signal);
-  pthread_sigmask(SIG_UNBLOCK, &this_signal, nullptr);
-  raise(signal);
-  _exit(128 + signal);
+  DieBy(signal);
 }
 
 }  // namespace

@@ -41,7 +41,11 @@ using Filter = void (*)(std::uint32_t code);
 
 // Records the calling (main) thread's stack bounds, sets up an alternate
 // signal stack for it and installs the handler for the fault signals.
-// Installing again replaces the filter.
+// Installing again replaces the filter. Other threads have no alternate
+// stack, so a stack overflow there ends the process without a report. Under
+// AddressSanitizer the sanitizer's own handlers for these signals must be
+// off (ASAN_OPTIONS handle_segv=0:handle_sigbus=0:handle_sigfpe=0:
+// handle_sigill=0:use_sigaltstack=0) for this handler to see the faults.
 void InstallFatalSignalHandlers(Filter filter);
 
 // Async-signal-safe: writes text to standard error with write(2).

@@ -1,0 +1,187 @@
+#include "sim/collision_grid.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace {
+
+// Bodies far outside the world (thrown high by the pointer force) share the
+// border strips, so that stray bodies do not coarsen the index.
+constexpr double kRegionLow = -64.0;
+constexpr double kRegionHigh = 704.0;
+constexpr std::int32_t kMaxStripsPerAxis = 512;
+// Covers rounding in the distance computation (relative) and the underflow
+// of tiny squared differences (absolute), so no accepted pair is skipped.
+constexpr double kRelativeMargin = 1e-9;
+constexpr double kAbsoluteMargin = 1e-150;
+constexpr int kCollisionsPerWalk = 4;
+// Strip width as a share of the widest query box (twice the largest radius
+// plus the slack).
+constexpr double kStripShare = 0.5;
+
+bool Finite(const vect2d& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
+// The index of f along an axis of n strips, clamped to the border strips;
+// non-decreasing in f, which keeps range queries conservative.
+std::int32_t ClampedIndex(double f, std::int32_t n) {
+  if (!(f > 0.0)) return 0;
+  if (f >= static_cast<double>(n - 1)) return n - 1;
+  return static_cast<std::int32_t>(f);
+}
+
+std::uint64_t Bit(std::size_t index) { return std::uint64_t{1} << (index % 64); }
+
+}  // namespace
+
+bool collisiongrid::build(const std::vector<body*>& bodies) {
+  bodies_ = &bodies;
+  const std::size_t n = bodies.size();
+  words_ = (n + 63) / 64;
+  column_.assign(n, -1);
+  row_.assign(n, -1);
+  found_.assign(words_, 0);
+  down_.assign(words_, 0);
+
+  double maxradius = 0.0;
+  double lowx = kRegionHigh, lowy = kRegionHigh, highx = kRegionLow, highy = kRegionLow;
+  for (const body* b : bodies) {
+    if (b->radius > maxradius) maxradius = b->radius;
+    if (!Finite(b->pos)) continue;
+    lowx = std::min(lowx, b->pos.x);
+    highx = std::max(highx, b->pos.x);
+    lowy = std::min(lowy, b->pos.y);
+    highy = std::max(highy, b->pos.y);
+  }
+  if (!std::isfinite(maxradius)) return false;
+  maxradius_ = maxradius;
+  lowx = std::max(lowx, kRegionLow);
+  lowy = std::max(lowy, kRegionLow);
+  highx = std::min(highx, kRegionHigh);
+  highy = std::min(highy, kRegionHigh);
+  if (highx < lowx) highx = lowx;
+  if (highy < lowy) highy = lowy;
+  const double extent = std::max(highx - lowx, highy - lowy);
+  const double strip = std::max({(2.0 * maxradius + kQuerySlack) * kStripShare, extent / kMaxStripsPerAxis, 1e-6});
+  originx_ = lowx;
+  originy_ = lowy;
+  inversestrip_ = 1.0 / strip;
+  columns_ = std::min(kMaxStripsPerAxis, static_cast<std::int32_t>((highx - lowx) / strip) + 1);
+  rows_ = std::min(kMaxStripsPerAxis, static_cast<std::int32_t>((highy - lowy) / strip) + 1);
+  columnbits_.assign(static_cast<std::size_t>(columns_) * words_, 0);
+  rowbits_.assign(static_cast<std::size_t>(rows_) * words_, 0);
+  for (std::size_t i = 0; i < n; ++i) Insert(i);
+  return true;
+}
+
+std::int32_t collisiongrid::Column(double x) const {
+  return ClampedIndex((x - originx_) * inversestrip_, columns_);
+}
+
+std::int32_t collisiongrid::Row(double y) const {
+  return ClampedIndex((y - originy_) * inversestrip_, rows_);
+}
+
+void collisiongrid::Insert(std::size_t index) {
+  const vect2d& p = (*bodies_)[index]->pos;
+  // A body with an infinite or not-a-number coordinate overlaps nothing.
+  if (!Finite(p)) return;
+  const std::int32_t c = Column(p.x);
+  const std::int32_t r = Row(p.y);
+  column_[index] = c;
+  row_[index] = r;
+  columnbits_[static_cast<std::size_t>(c) * words_ + index / 64] |= Bit(index);
+  rowbits_[static_cast<std::size_t>(r) * words_ + index / 64] |= Bit(index);
+}
+
+void collisiongrid::remove(std::size_t index) {
+  const std::int32_t c = column_[index];
+  if (c < 0) return;
+  const std::int32_t r = row_[index];
+  columnbits_[static_cast<std::size_t>(c) * words_ + index / 64] &= ~Bit(index);
+  rowbits_[static_cast<std::size_t>(r) * words_ + index / 64] &= ~Bit(index);
+  column_[index] = -1;
+  row_[index] = -1;
+}
+
+void collisiongrid::moved(std::size_t index) {
+  remove(index);
+  Insert(index);
+}
+
+void collisiongrid::query(const vect2d& centre, double radius, std::size_t after) {
+  const std::size_t first = (after + 1) / 64;
+  foundfrom_ = first;
+  const double reach = radius + maxradius_;
+  // A negative or not-a-number reach admits no overlap at all.
+  if (!(reach >= 0.0) || !Finite(centre)) {
+    std::fill(found_.begin() + static_cast<std::ptrdiff_t>(first), found_.end(), 0);
+    return;
+  }
+  const double limit = reach * (1.0 + kRelativeMargin) + kQuerySlack +
+                       kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
+  const std::int32_t c0 = Column(centre.x - limit);
+  const std::int32_t c1 = Column(centre.x + limit);
+  const std::int32_t r0 = Row(centre.y - limit);
+  const std::int32_t r1 = Row(centre.y + limit);
+  // Strip by strip over contiguous words, which the compiler vectorises.
+  std::uint64_t* const found = found_.data();
+  std::uint64_t* const down = down_.data();
+  std::fill(found + first, found + words_, 0);
+  std::fill(down + first, down + words_, 0);
+  for (std::int32_t c = c0; c <= c1; ++c) {
+    const std::uint64_t* bits = &columnbits_[static_cast<std::size_t>(c) * words_];
+    for (std::size_t w = first; w < words_; ++w) found[w] |= bits[w];
+  }
+  for (std::int32_t r = r0; r <= r1; ++r) {
+    const std::uint64_t* bits = &rowbits_[static_cast<std::size_t>(r) * words_];
+    for (std::size_t w = first; w < words_; ++w) down[w] |= bits[w];
+  }
+  for (std::size_t w = first; w < words_; ++w) found[w] &= down[w];
+  if (first < words_ && (after + 1) % 64 != 0) {
+    found_[first] &= ~std::uint64_t{0} << ((after + 1) % 64);
+  }
+}
+
+std::size_t collisiongrid::next(std::size_t index) const {
+  std::size_t from = index + 1;
+  std::size_t w = from / 64;
+  if (w < foundfrom_) {
+    w = foundfrom_;
+    from = w * 64;
+  }
+  if (w >= words_) return kNone;
+  std::uint64_t bits = found_[w] & (~std::uint64_t{0} << (from % 64));
+  while (bits == 0) {
+    if (++w >= words_) return kNone;
+    bits = found_[w];
+  }
+  return w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+}
+
+std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid) {
+  body& b = *bodies[index];
+  std::uint64_t tests = 0;
+  int resolved = 0;
+  vect2d query = b.pos;
+  grid.query(query, b.radius, index);
+  for (std::size_t j = grid.next(index); j != collisiongrid::kNone; j = grid.next(j)) {
+    body& o = *bodies[j];
+    ++tests;
+    if (!b.overlaps(o)) continue;
+    b.handlecollision(o);
+    o.sleep = 0;
+    grid.moved(j);
+    ++resolved;
+    if (resolved >= kCollisionsPerWalk) break;
+    // The gathered bodies cover every body within the slack of the query
+    // centre, and the bodies after the partner have not moved; gather again
+    // only once b has been pushed farther than that.
+    if (!(std::abs(b.pos.x - query.x) <= collisiongrid::kQuerySlack &&
+          std::abs(b.pos.y - query.y) <= collisiongrid::kQuerySlack)) {
+      query = b.pos;
+      grid.query(query, b.radius, j);
+    }
+  }
+  return tests;
+}

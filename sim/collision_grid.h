@@ -1,0 +1,67 @@
+// A spatial index over the bodies that a frame has not yet stepped, used by
+// the frame simulation to skip body pairs that cannot overlap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "sim/body.h"
+
+// The index holds positions in a table of bodies. The plane is cut into
+// vertical and horizontal strips; each strip keeps a bit set of the bodies
+// whose centre lies in it, so the bodies in a box of strips are the AND of
+// two ORs, and they come out in ascending table order for free. It is built
+// at the start of the step pass; each body leaves it when its own step
+// begins, and a body pushed by a collision moves to its new strips, so the
+// index always shows the current centres of the bodies still to be stepped.
+// Queries are conservative: every body that `overlaps` could accept is among
+// the candidates, then the caller runs the exact test.
+class collisiongrid {
+ public:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  // Enters every body of the table. Returns false when pruning is not
+  // possible this frame (a body with an infinite radius overlaps everything),
+  // in which case the index holds nothing.
+  bool build(const std::vector<body*>& bodies);
+  void remove(std::size_t index);
+  void moved(std::size_t index);
+  // Gathers the bodies above `after` that may overlap a body of the given
+  // radius centred anywhere within kQuerySlack of `centre` (in each axis).
+  void query(const vect2d& centre, double radius, std::size_t after);
+  // The first gathered body above `index`, or kNone.
+  std::size_t next(std::size_t index) const;
+
+  static constexpr double kQuerySlack = 0.5;
+
+ private:
+  std::int32_t Column(double x) const;
+  std::int32_t Row(double y) const;
+  void Insert(std::size_t index);
+
+  const std::vector<body*>* bodies_ = nullptr;
+  std::size_t words_ = 0;
+  double originx_ = 0.0;
+  double originy_ = 0.0;
+  double inversestrip_ = 1.0;
+  std::int32_t columns_ = 1;
+  std::int32_t rows_ = 1;
+  double maxradius_ = 0.0;
+  // Bit sets, words_ words per strip.
+  std::vector<std::uint64_t> columnbits_;
+  std::vector<std::uint64_t> rowbits_;
+  // Per body its strips, -1 when it is not in the index.
+  std::vector<std::int32_t> column_;
+  std::vector<std::int32_t> row_;
+  // The last query's result; only words above its `after` are meaningful.
+  std::vector<std::uint64_t> found_;
+  std::vector<std::uint64_t> down_;
+  std::size_t foundfrom_ = 0;
+};
+
+// One body's collision walk over the bodies after it, skipping through the
+// index the ones that cannot overlap; makes the same overlaps-accepted
+// handlecollision calls, in the same order, as the walk along the list.
+// Returns the number of exact overlap tests made.
+std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid);

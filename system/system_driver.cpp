@@ -136,8 +136,6 @@ Text TWin32SystemDriver::RequestDir(const Text& text, const Text& path) {
 
 std::int32_t TWin32SystemDriver::OpenURL(const Text& url) { return dialogs::OpenURL(url); }
 
-platform::ThreadId MainThreadId() { return driverState.mainThreadId; }
-
 void PumpSystemEvents() {
   if (pumpGuard) return;
   TSystemDriver& driver = Driver();

@@ -56,9 +56,6 @@ class TWin32SystemDriver : public TSystemDriver {
 
 extern std::shared_ptr<TSystemDriver> systemDriver;
 
-// The thread that ran the driver start-up.
-platform::ThreadId MainThreadId();
-
 // Front end. A pump or await made while one is running (from a hook during
 // a pump) returns at once, so no message is handled twice.
 void PumpSystemEvents();

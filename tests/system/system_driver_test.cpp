@@ -26,7 +26,7 @@ TEST_F(SystemDriver, StartUpRunsOnceAndRecordsTheMainThread) {
   StartSystemModule();
   ASSERT_NE(systemDriver, nullptr);
   EXPECT_EQ(fake.Calls(), Calls{"timeBeginPeriod(1)"});
-  EXPECT_EQ(MainThreadId(), 7u);
+  EXPECT_EQ(driverState.mainThreadId, 7u);
   EXPECT_EQ(MainThreadForDeferredCalls(), 7u);
   EXPECT_EQ(driverState.pointerWanted, 1);
   EXPECT_EQ(driverState.wideCharacterFlag, 1);

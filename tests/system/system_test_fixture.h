@@ -43,7 +43,8 @@ inline void ResetSystemLayers() {
   RecordedEvents().clear();
 }
 
-class SystemTest : public ::testing::Test {
+template <typename FakeKind = platform::FakePlatform>
+class BasicSystemTest : public ::testing::Test {
  protected:
   // A captioned window at (100, 100) whose 512 by 512 client area starts at
   // screen (103, 126).
@@ -77,9 +78,11 @@ class SystemTest : public ::testing::Test {
     return EventTexts();
   }
 
-  platform::FakePlatform fake;
+  FakeKind fake;
   platform::Handle window = 0;
   ObjectPtr source;  // the source the window procedure passes on
 };
+
+using SystemTest = BasicSystemTest<>;
 
 }  // namespace test_support

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace platform::sdl {
@@ -239,16 +240,16 @@ TEST_F(SdlInput, AltF4IsACloseRequest) {
   FakeKey(XK_F4, false);
   FakeKey(XK_Alt_L, false);
   ASSERT_TRUE(PumpUntilMessage(WM_CLOSE, window));
-  const Msg* f4 = nullptr;
+  std::optional<Msg> f4;
   for (const Msg& m : Received(WM_SYSKEYDOWN)) {
-    if (m.wparam == static_cast<std::uintptr_t>(VK_F4)) f4 = &m;
+    if (m.wparam == static_cast<std::uintptr_t>(VK_F4)) f4 = m;
   }
   // A window manager may take Alt+F4 itself and send its close request;
   // without one the key arrives and its default handling asks to close.
   if (!UnderWindowManager()) {
-    ASSERT_NE(f4, nullptr);
+    ASSERT_TRUE(f4.has_value());
   }
-  if (f4 != nullptr) {
+  if (f4) {
     EXPECT_NE(static_cast<std::uintptr_t>(f4->lparam) & (1u << 29), 0u);  // Alt held
   }
   EXPECT_EQ(Received(WM_CLOSE).size(), 1u);

@@ -66,15 +66,24 @@ long SdlPlatform::ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) 
     state.last_error = u"No focused window to make full screen";
     return kDispChangeFailed;
   }
-  SDL_DisplayMode wanted{};
-  if (mode->fields & kDmPelsWidth) wanted.w = static_cast<int>(mode->width);
-  if (mode->fields & kDmPelsHeight) wanted.h = static_cast<int>(mode->height);
+  // The first of the display's modes (SDL lists the deepest and fastest
+  // first) with the size asked for, and the refresh rate if one is asked.
   const bool with_frequency = (mode->fields & kDmDisplayFrequency) != 0;
-  if (with_frequency) wanted.refresh_rate = static_cast<int>(mode->frequency);
   SDL_DisplayMode found{};
-  if (SDL_GetClosestDisplayMode(0, &wanted, &found) == nullptr ||
-      (wanted.w != 0 && found.w != wanted.w) || (wanted.h != 0 && found.h != wanted.h) ||
-      (with_frequency && found.refresh_rate != wanted.refresh_rate)) {
+  bool matched = false;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count && !matched; ++i) {
+    SDL_DisplayMode candidate{};
+    if (SDL_GetDisplayMode(0, i, &candidate) != 0) continue;
+    matched = (!(mode->fields & kDmPelsWidth) ||
+               static_cast<std::uint32_t>(candidate.w) == mode->width) &&
+              (!(mode->fields & kDmPelsHeight) ||
+               static_cast<std::uint32_t>(candidate.h) == mode->height) &&
+              (!with_frequency ||
+               static_cast<std::uint32_t>(candidate.refresh_rate) == mode->frequency);
+    if (matched) found = candidate;
+  }
+  if (!matched) {
     state.last_error = u"The display has no such mode";
     return kDispChangeFailed;
   }

@@ -32,8 +32,10 @@
 //   between -1 and 0. A leave while the pointer is captured is delivered like
 //   any other leave.
 // - sdl_display.cpp: display modes of display 0 and desktop metrics (the
-//   refresh rate is 0 where SDL does not know it). Full screen is best
-//   effort: the focused window takes the closest SDL mode of that size.
+//   refresh rate is 0 where SDL does not know it; bits per pixel are SDL's,
+//   24 on a 24-bit X screen). Full screen is best effort: the focused window
+//   takes the first SDL mode of the requested size (and refresh rate, when
+//   one is asked); the requested bits per pixel are not matched.
 // - sdl_dialogs.cpp: message boxes through SDL (no video subsystem needed;
 //   0 when no box can be shown); file and folder dialogs, URL opening and
 //   process queries forward to platform/linux_shell and linux_process.

@@ -41,26 +41,23 @@ TEST_F(LinuxProcessTest, ExecutablePathIsTheResolvedExecutable) {
   EXPECT_EQ(std::filesystem::path(path).filename(), "platform_tests");
 }
 
-TEST_F(LinuxProcessTest, DirectoryChangesAndFailures) {
+TEST_F(LinuxProcessTest, DirectoriesAndPaths) {
   EXPECT_EQ(process::CurrentDirectory(), Dir());
   std::filesystem::create_directory(dir_ + "/sub dir");
+  { std::ofstream(dir_ + "/file.txt") << "x"; }
+  EXPECT_TRUE(process::PathExists(Dir() + u"/sub dir"));
+  EXPECT_TRUE(process::PathExists(u"file.txt"));
+  EXPECT_FALSE(process::PathExists(u"nothing.txt"));
+  EXPECT_FALSE(process::PathExists(u""));
+  // A NUL would cut the path short and find its first part.
+  EXPECT_FALSE(process::PathExists(std::u16string(u"file.txt\0/nothing", 17)));
+
   EXPECT_TRUE(process::SetCurrentDirectory(u"sub dir"));
   EXPECT_EQ(process::CurrentDirectory(), Dir() + u"/sub dir");
   EXPECT_FALSE(process::SetCurrentDirectory(u"missing"));
   EXPECT_FALSE(process::SetCurrentDirectory(u""));
-  // A NUL would cut the path short and change to its first part.
   EXPECT_FALSE(process::SetCurrentDirectory(std::u16string(u"/\0missing", 9)));
   EXPECT_EQ(process::CurrentDirectory(), Dir() + u"/sub dir");
-}
-
-TEST_F(LinuxProcessTest, PathExists) {
-  std::filesystem::create_directory(dir_ + "/folder");
-  { std::ofstream(dir_ + "/file.txt") << "x"; }
-  EXPECT_TRUE(process::PathExists(Dir() + u"/folder"));
-  EXPECT_TRUE(process::PathExists(u"file.txt"));
-  EXPECT_FALSE(process::PathExists(u"nothing.txt"));
-  EXPECT_FALSE(process::PathExists(u""));
-  EXPECT_FALSE(process::PathExists(std::u16string(u"folder\0/nothing", 15)));
 }
 
 TEST_F(LinuxProcessTest, FullPathIsLexical) {
@@ -79,15 +76,6 @@ TEST_F(LinuxProcessTest, FullPathIsLexical) {
       {u"-rf", Dir() + u"/-rf"},
   };
   for (const auto& c : cases) EXPECT_EQ(process::FullPath(c.path), c.full) << platform::Utf8(c.path);
-}
-
-TEST(PlatformUtf, RoundTripAndReplacement) {
-  const std::u16string text = u"a\u00E9\u20AC\U0001F600";
-  EXPECT_EQ(platform::Utf8(text), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-  EXPECT_EQ(platform::Utf16(platform::Utf8(text)), text);
-  EXPECT_EQ(platform::Utf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
-  EXPECT_EQ(platform::Utf16("x\xFFy"), u"x\uFFFDy");
-  EXPECT_EQ(platform::Utf16("\xC0\x80"), u"\uFFFD");  // overlong NUL
 }
 
 }  // namespace

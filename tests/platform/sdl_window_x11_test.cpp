@@ -201,5 +201,32 @@ TEST_F(SdlWindow, DisplayModesAndDesktopMetricsDescribeTheScreen) {
   EXPECT_FALSE(platform_->EnumDisplaySettings(0xFFFFFFFFu, mode));
 }
 
+TEST_F(SdlWindow, FullScreenTakesAnExistingModeAndGivesItBack) {
+  const Handle window = OpenWindow(u"full", 100, 100, 320, 200);
+  ASSERT_NE(window, 0u);
+  ASSERT_EQ(platform_->GetActiveWindow(), window);
+  DisplayMode mode;
+  mode.fields = kDmBitsPerPel | kDmPelsWidth | kDmPelsHeight;
+  mode.bits_per_pixel = 32;
+  mode.width = 800;
+  mode.height = 600;
+  EXPECT_EQ(platform_->ChangeDisplaySettings(&mode, kCdsFullScreen), kDispChangeFailed);
+  EXPECT_FALSE(platform_->LastErrorText().empty());
+  // The screen's own size exists; a refresh rate it does not have does not.
+  mode.width = 1920;
+  mode.height = 1080;
+  mode.fields |= kDmDisplayFrequency;
+  mode.frequency = 12345;
+  EXPECT_EQ(platform_->ChangeDisplaySettings(&mode, kCdsFullScreen), kDispChangeFailed);
+  mode.fields &= ~kDmDisplayFrequency;
+  ASSERT_EQ(platform_->ChangeDisplaySettings(&mode, kCdsFullScreen), kDispChangeSuccessful);
+  SDL_Window* sdl = platform_->SdlWindowOf(window);
+  EXPECT_NE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+  ASSERT_EQ(platform_->ChangeDisplaySettings(nullptr, kCdsFullScreen), kDispChangeSuccessful);
+  EXPECT_EQ(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN, 0u);
+  // Nothing is full screen any more: leaving again changes nothing.
+  EXPECT_EQ(platform_->ChangeDisplaySettings(nullptr, kCdsFullScreen), kDispChangeSuccessful);
+}
+
 }  // namespace
 }  // namespace platform::sdl

@@ -1,0 +1,151 @@
+#include "sim/collision_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "sim/random.h"
+#include "sim/simulation.h"
+#include "tests/sim/sim_scenarios.h"
+#include "tests/sim/sim_state.h"
+
+namespace {
+
+// Runs the literal walk and the grid walk side by side and requires the
+// same bits in every body after every frame, and the same drawing.
+void ExpectSameFrames(simulation& literal, simulation& grid, const pointerview& p, framedrawing& a,
+                      framedrawing& b, const std::string& where) {
+  literal.frame(p, a);
+  grid.frame(p, b);
+  const std::string difference = simstate::FirstDifference(literal.bodylist, grid.bodylist);
+  ASSERT_EQ(difference, "") << where;
+  ASSERT_EQ(a.cells.size(), b.cells.size()) << where;
+  ASSERT_EQ(simstate::Bits(literal.attractor.x), simstate::Bits(grid.attractor.x)) << where;
+  ASSERT_EQ(simstate::Bits(literal.attractor.y), simstate::Bits(grid.attractor.y)) << where;
+}
+
+class GridWalk : public testing::TestWithParam<simscenario::kind> {};
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, GridWalk, testing::ValuesIn(simscenario::kAll),
+                         [](const testing::TestParamInfo<simscenario::kind>& info) {
+                           return std::string(simscenario::Name(info.param));
+                         });
+
+TEST_P(GridWalk, MatchesTheLiteralWalkBitForBitFor3000Frames) {
+  SeedRandom(31337);
+  simulation literal(collisionwalk::literal);
+  literal.createbodies();
+  SeedRandom(31337);
+  simulation grid(collisionwalk::grid);
+  grid.createbodies();
+  framedrawing a;
+  framedrawing b;
+  for (int f = 0; f < 3000; ++f) {
+    ExpectSameFrames(literal, grid, simscenario::Pointer(GetParam(), f), a, b, "frame " + std::to_string(f));
+    if (HasFatalFailure()) return;
+  }
+  // The grid must actually have skipped work, not fallen back to the list.
+  EXPECT_LT(grid.overlaptests * 10, literal.overlaptests);
+}
+
+// Small worlds full of awkward values: coincident and nearly coincident
+// centres, zero, negative, not-a-number, huge and infinite radii, bodies far
+// outside the world or at non-finite positions.
+void AddAwkwardBodies(simulation& world, int seed) {
+  SeedRandom(seed);
+  const double inf = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < 160; ++i) {
+    double x = RandomRange(300, 340);
+    double y = RandomRange(600, 640);
+    double radius = RandomRange(0.5, 3);
+    switch (RandomInt(0, 19)) {
+      case 0: x = 320; y = 630; break;                  // shared centre
+      case 1: x = 320 + 1e-200; y = 630; radius = 1e-300; break;
+      case 2: radius = 0; break;
+      case 3: radius = -1; break;
+      case 4: radius = NAN; break;
+      case 5: radius = 40; break;
+      case 6: y = -1e6 + RandomRange(0, 4); break;      // far above, in a cluster
+      case 7: x = 1e300; break;
+      case 8: x = NAN; break;
+      case 9: y = -inf; break;
+      case 10: x = RandomRange(-5000, -4990); break;
+      default: break;
+    }
+    body& b = body::Create(world.bodylist, RandomRange(2, 28), radius, x, y);
+    b.vel = vect2d::Create(RandomRange(-3, 3), RandomRange(-3, 3));
+  }
+}
+
+TEST(GridWalkAwkward, MatchesTheLiteralWalkWithExtremeValues) {
+  for (int seed = 1; seed <= 6; ++seed) {
+    simulation literal(collisionwalk::literal);
+    AddAwkwardBodies(literal, seed);
+    simulation grid(collisionwalk::grid);
+    AddAwkwardBodies(grid, seed);
+    framedrawing a;
+    framedrawing b;
+    for (int f = 0; f < 60; ++f) {
+      pointerview p;
+      p.pointerx = 400;
+      p.pointery = 500;
+      p.down1 = seed % 2;
+      p.down2 = seed % 3 == 0;
+      p.pressed1 = f == 0 && p.down1;
+      p.pressed2 = f == 0 && p.down2;
+      p.pressed3 = f % 20 == 19;
+      ExpectSameFrames(literal, grid, p, a, b, "seed " + std::to_string(seed) + " frame " + std::to_string(f));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(GridWalkAwkward, AnInfiniteRadiusFallsBackToTheListWalk) {
+  simulation literal(collisionwalk::literal);
+  simulation grid(collisionwalk::grid);
+  for (simulation* world : {&literal, &grid}) {
+    body::Create(world->bodylist, 5, 2, 100, 100);
+    body::Create(world->bodylist, 5, std::numeric_limits<double>::infinity(), 500, 500);
+    body::Create(world->bodylist, 5, 2, 300, 10);
+  }
+  framedrawing a;
+  framedrawing b;
+  for (int f = 0; f < 5; ++f) {
+    ExpectSameFrames(literal, grid, pointerview{}, a, b, "frame " + std::to_string(f));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(GridQuery, GathersEveryOverlappingLaterBodyInOrder) {
+  TList list;
+  std::vector<body*> table;
+  SeedRandom(5);
+  for (int i = 0; i < 300; ++i) table.push_back(&body::Create(list, 3, RandomRange(0.1, 2), RandomRange(0, 60), RandomRange(0, 60)));
+  collisiongrid grid;
+  ASSERT_TRUE(grid.build(table));
+  std::size_t gathered = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    grid.remove(i);
+    grid.query(table[i]->pos, table[i]->radius, i);
+    std::size_t last = i;
+    std::vector<std::size_t> found;
+    for (std::size_t j = grid.next(i); j != collisiongrid::kNone; j = grid.next(j)) {
+      ASSERT_GT(j, last);
+      last = j;
+      found.push_back(j);
+    }
+    gathered += found.size();
+    for (std::size_t j = i + 1; j < table.size(); ++j) {
+      if (table[i]->overlaps(*table[j])) {
+        EXPECT_NE(std::find(found.begin(), found.end(), j), found.end()) << i << " misses " << j;
+      }
+    }
+  }
+  // Far fewer than all the later bodies.
+  EXPECT_LT(gathered, table.size() * (table.size() - 1) / 2 / 5);
+}
+
+}  // namespace

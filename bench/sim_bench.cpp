@@ -1,0 +1,95 @@
+// One frame of the 1100-body simulation in five pointer scenarios, with the
+// literal collision walk and the grid walk side by side. Prints, after the
+// usual table, the ratio of literal to grid time per scenario.
+//
+//   build/bench/sim_bench --benchmark_repetitions=5
+//       --benchmark_report_aggregates_only=true
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/random.h"
+#include "sim/simulation.h"
+#include "tests/sim/sim_scenarios.h"
+
+namespace {
+
+constexpr int kWarmUpFrames = 300;
+constexpr std::int32_t kSeed = 777;
+
+const char* WalkName(collisionwalk walk) { return walk == collisionwalk::literal ? "literal" : "grid"; }
+
+void Frame(benchmark::State& state, simscenario::kind scenario, collisionwalk walk) {
+  SeedRandom(kSeed);
+  simulation world(walk);
+  world.createbodies();
+  framedrawing drawing;
+  // Let the bodies settle into the scenario's shape (piled on the floor,
+  // gathered at the pointer) before measuring.
+  std::int64_t frame = 0;
+  for (; frame < kWarmUpFrames; ++frame) world.frame(simscenario::Pointer(scenario, frame), drawing);
+  const std::uint64_t testsbefore = world.overlaptests;
+  for (auto _ : state) {
+    world.frame(simscenario::Pointer(scenario, frame), drawing);
+    ++frame;
+    benchmark::DoNotOptimize(drawing.lines.data());
+  }
+  state.counters["overlap_tests"] =
+      benchmark::Counter(static_cast<double>(world.overlaptests - testsbefore), benchmark::Counter::kAvgIterations);
+}
+
+// Collects the time per frame of every run so that the ratios can be printed
+// once all have finished.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const std::string aggregate = run.aggregate_name;
+      if (!aggregate.empty() && aggregate != "median") continue;
+      std::string name = run.run_name.function_name;
+      times_[name] = run.GetAdjustedRealTime();
+      tests_[name] = run.counters.count("overlap_tests") ? static_cast<double>(run.counters.at("overlap_tests")) : 0.0;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void PrintRatios() const {
+    std::printf("\n%-24s %14s %14s %12s %12s %7s\n", "scenario", "literal ns", "grid ns", "literal tests",
+                "grid tests", "ratio");
+    for (const simscenario::kind k : simscenario::kAll) {
+      const std::string base = std::string("Frame/") + simscenario::Name(k) + "/";
+      const auto literal = times_.find(base + "literal");
+      const auto grid = times_.find(base + "grid");
+      if (literal == times_.end() || grid == times_.end()) continue;
+      std::printf("%-24s %14.0f %14.0f %12.0f %12.0f %7.2f\n", simscenario::Name(k), literal->second, grid->second,
+                  tests_.at(base + "literal"), tests_.at(base + "grid"), literal->second / grid->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+  std::map<std::string, double> tests_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const simscenario::kind k : simscenario::kAll) {
+    for (const collisionwalk walk : {collisionwalk::literal, collisionwalk::grid}) {
+      const std::string name = std::string("Frame/") + simscenario::Name(k) + "/" + WalkName(walk);
+      benchmark::RegisterBenchmark(name.c_str(), [k, walk](benchmark::State& state) { Frame(state, k, walk); })
+          ->Unit(benchmark::kMicrosecond);
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}

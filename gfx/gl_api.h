@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+// The constants below share their names with the system header's macros.
+#if defined(GL_VERSION_1_1)
+#error "include gfx/gl_api.h before any system GL header"
+#endif
+
 // The GL scalar types, identical to the system header's definitions.
 typedef unsigned int GLenum;
 typedef unsigned int GLbitfield;

@@ -1,8 +1,8 @@
 #include "platform/posix_fatal.h"
 
 #include <pthread.h>
-#include <sys/syscall.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -79,14 +79,22 @@ std::uint32_t ExceptionCodeForSignal(int signal, int si_code, bool on_stack_guar
       return on_stack_guard ? kStackOverflow : kAccessViolation;
     case SIGFPE:
       switch (si_code) {
-        case FPE_INTDIV: return kIntDivideByZero;
-        case FPE_INTOVF: return kIntOverflow;
-        case FPE_FLTDIV: return kFltDivideByZero;
-        case FPE_FLTOVF: return kFltOverflow;
-        case FPE_FLTUND: return kFltUnderflow;
-        case FPE_FLTRES: return kFltInexactResult;
-        case FPE_FLTINV: return kFltInvalidOperation;
-        default: return kUnknown;
+        case FPE_INTDIV:
+          return kIntDivideByZero;
+        case FPE_INTOVF:
+          return kIntOverflow;
+        case FPE_FLTDIV:
+          return kFltDivideByZero;
+        case FPE_FLTOVF:
+          return kFltOverflow;
+        case FPE_FLTUND:
+          return kFltUnderflow;
+        case FPE_FLTRES:
+          return kFltInexactResult;
+        case FPE_FLTINV:
+          return kFltInvalidOperation;
+        default:
+          return kUnknown;
       }
     case SIGILL:
       return si_code == ILL_PRVOPC ? kPrivInstruction : kIllegalInstruction;

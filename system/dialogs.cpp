@@ -124,9 +124,12 @@ int Confirm(const Text& text, int serious) {
 
 int Proceed(const Text& text, int serious) {
   switch (Box(text, serious, platform::MB_YESNOCANCEL)) {
-    case platform::IDYES: return 1;
-    case platform::IDNO: return 0;
-    default: return -1;
+    case platform::IDYES:
+      return 1;
+    case platform::IDNO:
+      return 0;
+    default:
+      return -1;
   }
 }
 
@@ -150,8 +153,8 @@ Text RequestFile(const Text& text, const Text& extensions, int save, const Text&
   platform::Platform& os = platform::Current();
   request.owner = os.GetActiveWindow();
   Text chosen;
-  const bool ok = request.save ? os.GetSaveFileName(request, chosen)
-                               : os.GetOpenFileName(request, chosen);
+  const bool ok =
+      request.save ? os.GetSaveFileName(request, chosen) : os.GetOpenFileName(request, chosen);
   return ok ? chosen : Text();
 }
 

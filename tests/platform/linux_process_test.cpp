@@ -1,9 +1,8 @@
 #include "platform/linux_process.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -75,7 +74,8 @@ TEST_F(LinuxProcessTest, FullPathIsLexical) {
       {u"", u""},
       {u"-rf", Dir() + u"/-rf"},
   };
-  for (const auto& c : cases) EXPECT_EQ(process::FullPath(c.path), c.full) << platform::Utf8(c.path);
+  for (const auto& c : cases)
+    EXPECT_EQ(process::FullPath(c.path), c.full) << platform::Utf8(c.path);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "platform/linux_shell.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -146,14 +145,14 @@ TEST_F(LinuxShellTest, KdialogOnKde) {
   std::u16string chosen;
   ASSERT_TRUE(shell::OpenFileDialog(PictureRequest(true), chosen));
   EXPECT_EQ(chosen, u"/home/u/pics/\u00E9t\u00E9.jpg");
-  EXPECT_EQ(Received("kdialog"),
-            (Args{"--title=Open picture", "--getsavefilename", "--", "/home/u/pics/old.png",
-                  "*.png *.jpg|Images\n*.txt|Text"}));
+  EXPECT_EQ(Received("kdialog"), (Args{"--title=Open picture", "--getsavefilename", "--",
+                                       "/home/u/pics/old.png", "*.png *.jpg|Images\n*.txt|Text"}));
   EXPECT_EQ(Received("zenity"), std::nullopt);
 
   Forget("kdialog");
   ASSERT_TRUE(shell::BrowseForFolder({0, u"Where", u"/home/u"}, chosen));
-  EXPECT_EQ(Received("kdialog"), (Args{"--title=Where", "--getexistingdirectory", "--", "/home/u"}));
+  EXPECT_EQ(Received("kdialog"),
+            (Args{"--title=Where", "--getexistingdirectory", "--", "/home/u"}));
 
   // KDE_FULL_SESSION alone also means KDE.
   unsetenv("XDG_CURRENT_DESKTOP");
@@ -175,14 +174,21 @@ TEST_F(LinuxShellTest, TheOtherHelperWhenThePreferredOneIsMissing) {
   setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
   ASSERT_TRUE(shell::BrowseForFolder({0, u"F", u"/srv/data/"}, chosen));
   EXPECT_EQ(chosen, u"/z");
-  EXPECT_EQ(Received("zenity"), (Args{"--file-selection", "--directory", "--title=F", "--filename=/srv/data/"}));
+  EXPECT_EQ(Received("zenity"),
+            (Args{"--file-selection", "--directory", "--title=F", "--filename=/srv/data/"}));
 }
 
 TEST_F(LinuxShellTest, HostileTextsArriveWholeAndRunNothing) {
   const std::string marker = dir_ + "/P";
   const std::vector<std::string> texts = {
-      "a'; touch " + marker + "; '", "$(touch " + marker + ")", "`touch " + marker + "`",
-      "\"; touch " + marker + "; \"", "line\ntouch " + marker, "-rf", "--help", "a | b; c & d",
+      "a'; touch " + marker + "; '",
+      "$(touch " + marker + ")",
+      "`touch " + marker + "`",
+      "\"; touch " + marker + "; \"",
+      "line\ntouch " + marker,
+      "-rf",
+      "--help",
+      "a | b; c & d",
   };
   Stub("zenity", "/z", 0);
   Stub("kdialog", "/k", 0);

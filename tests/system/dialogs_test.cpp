@@ -145,7 +145,8 @@ TEST_F(DialogsTest, CompleteUrl) {
       {u"example.org/page#top#x", u"http:example.org/page#top#x"},
       {u"https", u"http:https"},  // too short to be a scheme
   };
-  for (const auto& [url, completed] : cases) EXPECT_EQ(dialogs::CompleteURL(url), completed) << ToUtf8(url);
+  for (const auto& [url, completed] : cases)
+    EXPECT_EQ(dialogs::CompleteURL(url), completed) << ToUtf8(url);
 }
 
 TEST_F(DialogsTest, DateTimeAndDesktopMetrics) {

@@ -1,12 +1,11 @@
 #include "system/startup.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
@@ -30,10 +29,14 @@ class RuntimeStartupTest : public testing::Test {
 };
 
 TEST(ApplicationDirectoryOf, FolderPartKeepsDriveRootSlash) {
-  const std::pair<Text, Text> cases[] = {
-      {u"/opt/vuble/bin/program", u"/opt/vuble/bin"}, {u"C:/toy.exe", u"C:/"},
-      {u"/program", u""}, {u"program", u""}, {u"", u""}, {u"a/b/", u"a/b"}};
-  for (const auto& [file, folder] : cases) EXPECT_EQ(ApplicationDirectoryOf(file), folder) << ToUtf8(file);
+  const std::pair<Text, Text> cases[] = {{u"/opt/vuble/bin/program", u"/opt/vuble/bin"},
+                                         {u"C:/toy.exe", u"C:/"},
+                                         {u"/program", u""},
+                                         {u"program", u""},
+                                         {u"", u""},
+                                         {u"a/b/", u"a/b"}};
+  for (const auto& [file, folder] : cases)
+    EXPECT_EQ(ApplicationDirectoryOf(file), folder) << ToUtf8(file);
 }
 
 TEST_F(RuntimeStartupTest, FillsGlobalsAndMovesToProgramFolder) {
@@ -65,20 +68,31 @@ TEST_F(RuntimeStartupTest, FailedDirectoryChangeIsIgnored) {
 
 TEST(FatalExceptionName, EveryCodeOfTheTableAndUnknownOnes) {
   const std::pair<std::uint32_t, const char*> cases[] = {
-      {0x80000002u, "EXCEPTION_DATATYPE_MISALIGNMENT"}, {0x80000003u, "EXCEPTION_BREAKPOINT"},
-      {0x80000004u, "EXCEPTION_SINGLE_STEP"}, {0xC0000005u, "EXCEPTION_ACCESS_VIOLATION"},
-      {0xC0000006u, "EXCEPTION_IN_PAGE_ERROR"}, {0xC000001Du, "EXCEPTION_ILLEGAL_INSTRUCTION"},
+      {0x80000002u, "EXCEPTION_DATATYPE_MISALIGNMENT"},
+      {0x80000003u, "EXCEPTION_BREAKPOINT"},
+      {0x80000004u, "EXCEPTION_SINGLE_STEP"},
+      {0xC0000005u, "EXCEPTION_ACCESS_VIOLATION"},
+      {0xC0000006u, "EXCEPTION_IN_PAGE_ERROR"},
+      {0xC000001Du, "EXCEPTION_ILLEGAL_INSTRUCTION"},
       {0xC0000025u, "EXCEPTION_NONCONTINUABLE_EXCEPTION"},
       {0xC0000026u, "EXCEPTION_INVALID_DISPOSITION"},
       {0xC000008Cu, "EXCEPTION_ARRAY_BOUNDS_EXCEEDED"},
       {0xC000008Du, "EXCEPTION_FLT_DENORMAL_OPERAND"},
-      {0xC000008Eu, "EXCEPTION_FLT_DIVIDE_BY_ZERO"}, {0xC000008Fu, "EXCEPTION_FLT_INEXACT_RESULT"},
-      {0xC0000090u, "EXCEPTION_FLT_INVALID_OPERATION"}, {0xC0000091u, "EXCEPTION_FLT_OVERFLOW"},
-      {0xC0000092u, "EXCEPTION_FLT_STACK_CHECK"}, {0xC0000093u, "EXCEPTION_FLT_UNDERFLOW"},
-      {0xC0000094u, "EXCEPTION_INT_DIVIDE_BY_ZERO"}, {0xC0000095u, "EXCEPTION_INT_OVERFLOW"},
-      {0xC0000096u, "EXCEPTION_PRIV_INSTRUCTION"}, {0xC00000FDu, "EXCEPTION_STACK_OVERFLOW"},
-      {0u, "EXCEPTION_UNKNOWN"}, {0xC00000FCu, "EXCEPTION_UNKNOWN"}, {0xFFFFFFFFu, "EXCEPTION_UNKNOWN"}};
-  for (const auto& [code, name] : cases) EXPECT_STREQ(FatalExceptionName(code), name) << std::hex << code;
+      {0xC000008Eu, "EXCEPTION_FLT_DIVIDE_BY_ZERO"},
+      {0xC000008Fu, "EXCEPTION_FLT_INEXACT_RESULT"},
+      {0xC0000090u, "EXCEPTION_FLT_INVALID_OPERATION"},
+      {0xC0000091u, "EXCEPTION_FLT_OVERFLOW"},
+      {0xC0000092u, "EXCEPTION_FLT_STACK_CHECK"},
+      {0xC0000093u, "EXCEPTION_FLT_UNDERFLOW"},
+      {0xC0000094u, "EXCEPTION_INT_DIVIDE_BY_ZERO"},
+      {0xC0000095u, "EXCEPTION_INT_OVERFLOW"},
+      {0xC0000096u, "EXCEPTION_PRIV_INSTRUCTION"},
+      {0xC00000FDu, "EXCEPTION_STACK_OVERFLOW"},
+      {0u, "EXCEPTION_UNKNOWN"},
+      {0xC00000FCu, "EXCEPTION_UNKNOWN"},
+      {0xFFFFFFFFu, "EXCEPTION_UNKNOWN"}};
+  for (const auto& [code, name] : cases)
+    EXPECT_STREQ(FatalExceptionName(code), name) << std::hex << code;
 }
 
 TEST(ExceptionCodeForSignal, SignalAndReasonPickTheCode) {
@@ -87,24 +101,23 @@ TEST(ExceptionCodeForSignal, SignalAndReasonPickTheCode) {
     bool on_guard;
     const char* name;
   };
-  const Case cases[] = {
-      {SIGSEGV, SEGV_MAPERR, false, "EXCEPTION_ACCESS_VIOLATION"},
-      {SIGSEGV, SEGV_MAPERR, true, "EXCEPTION_STACK_OVERFLOW"},
-      {SIGFPE, FPE_INTDIV, false, "EXCEPTION_INT_DIVIDE_BY_ZERO"},
-      {SIGFPE, FPE_INTOVF, false, "EXCEPTION_INT_OVERFLOW"},
-      {SIGFPE, FPE_FLTDIV, false, "EXCEPTION_FLT_DIVIDE_BY_ZERO"},
-      {SIGFPE, FPE_FLTOVF, false, "EXCEPTION_FLT_OVERFLOW"},
-      {SIGFPE, FPE_FLTUND, false, "EXCEPTION_FLT_UNDERFLOW"},
-      {SIGFPE, FPE_FLTRES, false, "EXCEPTION_FLT_INEXACT_RESULT"},
-      {SIGFPE, FPE_FLTINV, false, "EXCEPTION_FLT_INVALID_OPERATION"},
-      {SIGFPE, SI_USER, false, "EXCEPTION_UNKNOWN"},
-      {SIGILL, ILL_PRVOPC, false, "EXCEPTION_PRIV_INSTRUCTION"},
-      {SIGILL, ILL_ILLOPN, false, "EXCEPTION_ILLEGAL_INSTRUCTION"},
-      {SIGBUS, BUS_ADRALN, false, "EXCEPTION_DATATYPE_MISALIGNMENT"},
-      {SIGBUS, BUS_ADRERR, false, "EXCEPTION_IN_PAGE_ERROR"},
-      {SIGTRAP, TRAP_TRACE, false, "EXCEPTION_SINGLE_STEP"},
-      {SIGTRAP, TRAP_BRKPT, false, "EXCEPTION_BREAKPOINT"},
-      {SIGTERM, 0, false, "EXCEPTION_UNKNOWN"}};
+  const Case cases[] = {{SIGSEGV, SEGV_MAPERR, false, "EXCEPTION_ACCESS_VIOLATION"},
+                        {SIGSEGV, SEGV_MAPERR, true, "EXCEPTION_STACK_OVERFLOW"},
+                        {SIGFPE, FPE_INTDIV, false, "EXCEPTION_INT_DIVIDE_BY_ZERO"},
+                        {SIGFPE, FPE_INTOVF, false, "EXCEPTION_INT_OVERFLOW"},
+                        {SIGFPE, FPE_FLTDIV, false, "EXCEPTION_FLT_DIVIDE_BY_ZERO"},
+                        {SIGFPE, FPE_FLTOVF, false, "EXCEPTION_FLT_OVERFLOW"},
+                        {SIGFPE, FPE_FLTUND, false, "EXCEPTION_FLT_UNDERFLOW"},
+                        {SIGFPE, FPE_FLTRES, false, "EXCEPTION_FLT_INEXACT_RESULT"},
+                        {SIGFPE, FPE_FLTINV, false, "EXCEPTION_FLT_INVALID_OPERATION"},
+                        {SIGFPE, SI_USER, false, "EXCEPTION_UNKNOWN"},
+                        {SIGILL, ILL_PRVOPC, false, "EXCEPTION_PRIV_INSTRUCTION"},
+                        {SIGILL, ILL_ILLOPN, false, "EXCEPTION_ILLEGAL_INSTRUCTION"},
+                        {SIGBUS, BUS_ADRALN, false, "EXCEPTION_DATATYPE_MISALIGNMENT"},
+                        {SIGBUS, BUS_ADRERR, false, "EXCEPTION_IN_PAGE_ERROR"},
+                        {SIGTRAP, TRAP_TRACE, false, "EXCEPTION_SINGLE_STEP"},
+                        {SIGTRAP, TRAP_BRKPT, false, "EXCEPTION_BREAKPOINT"},
+                        {SIGTERM, 0, false, "EXCEPTION_UNKNOWN"}};
   for (const auto& c : cases) {
     EXPECT_STREQ(FatalExceptionName(fatal::ExceptionCodeForSignal(c.signal, c.si_code, c.on_guard)),
                  c.name)
@@ -164,7 +177,8 @@ Outcome RunFatalProgram(const std::string& mode) {
   close(pipe_ends[1]);
   std::string output;
   char buffer[4096];
-  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) output.append(buffer, got);
+  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;)
+    output.append(buffer, got);
   close(pipe_ends[0]);
   int status = 0;
   waitpid(child, &status, 0);
@@ -189,8 +203,9 @@ TEST(ProgramEntry, NormalReturnExitsZeroThroughHandlers) {
 }
 
 TEST(ProgramEntry, UnhandledErrorsWriteTheirTextAndExit255) {
-  for (const auto& [mode, text] : {std::pair<std::string, std::string>{"error", "Too many hook ids"},
-                                   {"std-error", "vector index out of range"}}) {
+  for (const auto& [mode, text] :
+       {std::pair<std::string, std::string>{"error", "Too many hook ids"},
+        {"std-error", "vector index out of range"}}) {
     const Outcome outcome = RunFatalProgram(mode);
     EXPECT_EQ(outcome.exit_status, 255) << mode;
     EXPECT_EQ(outcome.error_lines, (Lines{text, "exit handler 2", "exit handler 1"})) << mode;
@@ -199,8 +214,10 @@ TEST(ProgramEntry, UnhandledErrorsWriteTheirTextAndExit255) {
 
 TEST(ProgramEntry, FaultsAreNamedOnStandardErrorAndExit255) {
   const std::pair<std::string, std::string> cases[] = {
-      {"segv", "EXCEPTION_ACCESS_VIOLATION"}, {"intdiv", "EXCEPTION_INT_DIVIDE_BY_ZERO"},
-      {"stack", "EXCEPTION_STACK_OVERFLOW"}, {"illegal", "EXCEPTION_ILLEGAL_INSTRUCTION"}};
+      {"segv", "EXCEPTION_ACCESS_VIOLATION"},
+      {"intdiv", "EXCEPTION_INT_DIVIDE_BY_ZERO"},
+      {"stack", "EXCEPTION_STACK_OVERFLOW"},
+      {"illegal", "EXCEPTION_ILLEGAL_INSTRUCTION"}};
   for (const auto& [mode, name] : cases) {
     const Outcome outcome = RunFatalProgram(mode);
     EXPECT_EQ(outcome.exit_status, 255) << mode << " signal " << outcome.signal;

@@ -60,7 +60,10 @@ void Program() {
     }
   });
   if (mode == "exit-fault") AtExit([] { WriteToUnmappedPage(); });
-  if (mode == "exit-hang") AtExit([] { for (;;) pause(); });
+  if (mode == "exit-hang")
+    AtExit([] {
+      for (;;) pause();
+    });
 
   if (mode == "error") throw RuntimeError(u"Too many hook ids");
   if (mode == "std-error") throw std::out_of_range("vector index out of range");

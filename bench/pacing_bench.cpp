@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
   std::vector<Clock::time_point> presented;
   presented.reserve(static_cast<std::size_t>(seconds * 70.0) + 16);
   const Clock::time_point start = Clock::now();
-  const Clock::duration length = std::chrono::duration_cast<Clock::duration>(
-      std::chrono::duration<double>(seconds));
+  const Clock::duration length =
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   while (Clock::now() - start < length && TerminateRequested() == 0) {
     Cls();
     PointerX();
@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
   std::vector<double> sorted = intervals;
   std::sort(sorted.begin(), sorted.end());
   const auto at = [&](double q) {
-    const std::size_t index = std::min(sorted.size() - 1, static_cast<std::size_t>(q * static_cast<double>(sorted.size())));
+    const std::size_t index = std::min(
+        sorted.size() - 1, static_cast<std::size_t>(q * static_cast<double>(sorted.size())));
     return sorted[index];
   };
 

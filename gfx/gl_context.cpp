@@ -36,7 +36,8 @@ NativeLayer& Layer() {
 
 constexpr std::uint32_t kWindowedStyle =
     platform::WS_CAPTION | platform::WS_SYSMENU | platform::WS_MINIMIZEBOX;
-constexpr std::uint32_t kClassStyle = platform::CS_HREDRAW | platform::CS_VREDRAW | platform::CS_OWNDC;
+constexpr std::uint32_t kClassStyle =
+    platform::CS_HREDRAW | platform::CS_VREDRAW | platform::CS_OWNDC;
 
 bool FitsInt32(std::int64_t value) {
   return value >= std::numeric_limits<std::int32_t>::min() &&
@@ -146,13 +147,13 @@ void ChangeDisplayMode(const GLContextRecord& record) {
     mode.frequency = ModeField(record.hertz);
     sync = 1;
   }
-  bool changed = p.ChangeDisplaySettings(&mode, platform::kCdsFullScreen) ==
-                 platform::kDispChangeSuccessful;
+  bool changed =
+      p.ChangeDisplaySettings(&mode, platform::kCdsFullScreen) == platform::kDispChangeSuccessful;
   if (!changed && (mode.fields & platform::kDmDisplayFrequency) != 0) {
     mode.fields &= ~platform::kDmDisplayFrequency;
     mode.frequency = 0;
-    changed = p.ChangeDisplaySettings(&mode, platform::kCdsFullScreen) ==
-              platform::kDispChangeSuccessful;
+    changed =
+        p.ChangeDisplaySettings(&mode, platform::kCdsFullScreen) == platform::kDispChangeSuccessful;
     sync = 0;
   }
   if (!changed) throw RuntimeError(u"GLGraphicsDriver failed to set display mode");
@@ -216,9 +217,9 @@ int ListDisplayModes(std::span<GLDisplayMode> buffer) {
   for (std::uint32_t index = 0; stored < buffer.size() && p.EnumDisplaySettings(index, mode);
        ++index) {
     if (mode.bits_per_pixel < 16) continue;
-    buffer[stored++] = GLDisplayMode{IntFromModeField(mode.width), IntFromModeField(mode.height),
-                                     IntFromModeField(mode.bits_per_pixel),
-                                     IntFromModeField(mode.frequency)};
+    buffer[stored++] =
+        GLDisplayMode{IntFromModeField(mode.width), IntFromModeField(mode.height),
+                      IntFromModeField(mode.bits_per_pixel), IntFromModeField(mode.frequency)};
     if (index == std::numeric_limits<std::uint32_t>::max()) break;
   }
   return static_cast<int>(stored);

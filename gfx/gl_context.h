@@ -12,11 +12,11 @@
 #include "support/text.h"
 
 // Graphics flags, ORed together. Other bits are carried but ignored here.
-inline constexpr int BackBufferFlag = 2;     // double buffered
-inline constexpr int AlphaBufferFlag = 4;    // at least 1 alpha bit
-inline constexpr int DepthBufferFlag = 8;    // at least 1 depth bit
+inline constexpr int BackBufferFlag = 2;      // double buffered
+inline constexpr int AlphaBufferFlag = 4;     // at least 1 alpha bit
+inline constexpr int DepthBufferFlag = 8;     // at least 1 depth bit
 inline constexpr int StencilBufferFlag = 16;  // at least 1 stencil bit
-inline constexpr int AccumBufferFlag = 32;   // at least 1 accumulation bit
+inline constexpr int AccumBufferFlag = 32;    // at least 1 accumulation bit
 
 // Record modes.
 inline constexpr int SharedMode = 0;

@@ -1,6 +1,5 @@
 #include "gfx/gl_graphics.h"
 
-
 std::shared_ptr<TGLGraphicsDriver> glGraphicsDriver;
 
 std::shared_ptr<TGraphicsDriver> TGLGraphics::Driver() { return glGraphicsDriver; }

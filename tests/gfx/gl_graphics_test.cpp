@@ -27,7 +27,8 @@ TEST_F(GLGraphics, ModulePicksTheGLDriverWithDoubleBuffering) {
   EXPECT_EQ(CurrentDefaultFlags(), BackBufferFlag);
   auto g = OpenGraphics(512, 512, 0, 60, 0);
   ASSERT_TRUE(g);
-  EXPECT_NE(fake_.CallsStartingWith("ChoosePixelFormat").at(0).find("flags=0x25"), std::string::npos);
+  EXPECT_NE(fake_.CallsStartingWith("ChoosePixelFormat").at(0).find("flags=0x25"),
+            std::string::npos);
 }
 
 TEST_F(GLGraphics, ModesComeFromTheDisplayAndAreCappedAt1024) {
@@ -48,7 +49,8 @@ TEST_F(GLGraphics, ModesComeFromTheDisplayAndAreCappedAt1024) {
 }
 
 TEST_F(GLGraphics, SettingsCloseAndBinding) {
-  auto g = std::dynamic_pointer_cast<TGLGraphics>(glGraphicsDriver->CreateGraphics(300, 200, 0, 50, 6));
+  auto g =
+      std::dynamic_pointer_cast<TGLGraphics>(glGraphicsDriver->CreateGraphics(300, 200, 0, 50, 6));
   ASSERT_TRUE(g);
   EXPECT_EQ(g->Driver(), glGraphicsDriver);
   int w, h, d, hz, f;
@@ -67,23 +69,10 @@ TEST_F(GLGraphics, SettingsCloseAndBinding) {
   EXPECT_TRUE(fake_.LiveWindows().empty());
   EXPECT_EQ(fake_.CurrentContext(), 0u);
   fake_.ClearCalls();
-  g->Close();  // second close: nothing
+  g->Close();                        // second close: nothing
   glGraphicsDriver->SetGraphics(g);  // closed graphics: stays unbound
   glGraphicsDriver->Flip(1);
   EXPECT_TRUE(CallsOf({"wgl", "DestroyWindow", "SwapBuffers"}).empty());
-}
-
-TEST_F(GLGraphics, AttachedGraphicsFollowTheOwnersWindow) {
-  const platform::Handle owner = fake_.AddForeignWindow(640, 360);
-  auto g = AttachGraphics(owner, 0);
-  ASSERT_TRUE(g);
-  fake_.SetClientSize(owner, 800, 450);
-  SetGraphics(g);
-  EXPECT_EQ(CurrentGraphicsWidth(), 800);
-  EXPECT_EQ(CurrentGraphicsFlags(), BackBufferFlag);
-  ReleaseGraphics(g);
-  EXPECT_TRUE(fake_.WindowExists(owner));
-  EXPECT_FALSE(AttachGraphics(0x9999, 0));
 }
 
 }  // namespace

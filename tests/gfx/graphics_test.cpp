@@ -26,7 +26,8 @@ std::shared_ptr<TGraphicsMode> Mode(int width, int height, int depth, int hertz)
 // A driver that records what the front end asks of it.
 class RecordingDriver : public TGraphicsDriver {
  public:
-  explicit RecordingDriver(std::string name, std::vector<std::string>* log) : name_(std::move(name)), log_(log) {}
+  explicit RecordingDriver(std::string name, std::vector<std::string>* log)
+      : name_(std::move(name)), log_(log) {}
 
   std::vector<std::shared_ptr<TGraphicsMode>> GraphicsModes() override {
     log_->push_back(name_ + ".GraphicsModes");
@@ -37,8 +38,10 @@ class RecordingDriver : public TGraphicsDriver {
     if (fail) throw RuntimeError(u"attach refused");
     return Make();
   }
-  std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) override {
-    log_->push_back(name_ + Format(".CreateGraphics(%d,%d,%d,%d,%d)", width, height, depth, hertz, flags));
+  std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz,
+                                            int flags) override {
+    log_->push_back(name_ +
+                    Format(".CreateGraphics(%d,%d,%d,%d,%d)", width, height, depth, hertz, flags));
     if (fail) throw RuntimeError(u"no such mode");
     return Make();
   }
@@ -167,7 +170,8 @@ TEST_F(FrontEnd, CreationAddsDefaultFlagsAndTurnsErrorsIntoNull) {
   SelectGraphicsDriver(one, BackBufferFlag);
   EXPECT_TRUE(CreateGraphics(10, 20, 16, 60, 4));
   EXPECT_TRUE(AttachGraphics(0x55, 8));
-  EXPECT_EQ(log, (std::vector<std::string>{"one.CreateGraphics(10,20,16,60,6)", "one.AttachGraphics(10)"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"one.CreateGraphics(10,20,16,60,6)",
+                                           "one.AttachGraphics(10)"}));
   one->fail = true;
   EXPECT_FALSE(CreateGraphics(10, 20, 0, 0, 0));
   EXPECT_EQ(LastGraphicsError(), u"no such mode");
@@ -184,14 +188,16 @@ TEST_F(FrontEnd, SetGraphicsFillsSettingsBeforeTellingTheDriver) {
   SetGraphics(g);  // switches to g's driver
   EXPECT_EQ(log, std::vector<std::string>{"one.SetGraphics(set,width=320)"});
   EXPECT_EQ(CurrentGraphicsDriver(), one);
-  EXPECT_EQ((std::vector<int>{CurrentGraphicsWidth(), CurrentGraphicsHeight(), CurrentGraphicsDepth(),
-                              CurrentGraphicsHertz(), CurrentGraphicsFlags()}),
-            (std::vector<int>{320, 200, 0, 70, 6}));
+  EXPECT_EQ(
+      (std::vector<int>{CurrentGraphicsWidth(), CurrentGraphicsHeight(), CurrentGraphicsDepth(),
+                        CurrentGraphicsHertz(), CurrentGraphicsFlags()}),
+      (std::vector<int>{320, 200, 0, 70, 6}));
 
   // Graphics of another driver: the old driver lets go first.
   log.clear();
   SetGraphics(two->Make());
-  EXPECT_EQ(log, (std::vector<std::string>{"one.SetGraphics(null)", "two.SetGraphics(set,width=320)"}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"one.SetGraphics(null)", "two.SetGraphics(set,width=320)"}));
 
   // Releasing the current graphics unbinds before closing.
   log.clear();
@@ -233,8 +239,9 @@ class Pacing : public GlWindowTest {
     return CallsOf({"Sleep", "wglSwapIntervalEXT", "SwapBuffers"});
   }
   std::string swap() const {
-    return Format("SwapBuffers(0x%llx)",
-                  static_cast<unsigned long long>(platform::FakePlatform::DcOf(fake_.LiveWindows().at(0))));
+    return Format(
+        "SwapBuffers(0x%llx)",
+        static_cast<unsigned long long>(platform::FakePlatform::DcOf(fake_.LiveWindows().at(0))));
   }
 };
 
@@ -242,13 +249,14 @@ TEST_F(Pacing, WindowAt60HzIsDue16_17_17) {
   fake_.SetClock(1000);
   ASSERT_TRUE(OpenGraphics(512, 512, 0, 60, 0));
   const std::string s = swap();
-  EXPECT_EQ(Frames(6, -1, 0), (std::vector<std::string>{"Sleep(16)", "wglSwapIntervalEXT(0)", s, "Sleep(17)", s,
-                                                         "Sleep(17)", s, "Sleep(16)", s, "Sleep(17)", s, "Sleep(17)",
-                                                         s}));
+  EXPECT_EQ(Frames(6, -1, 0), (std::vector<std::string>{"Sleep(16)", "wglSwapIntervalEXT(0)", s,
+                                                        "Sleep(17)", s, "Sleep(17)", s, "Sleep(16)",
+                                                        s, "Sleep(17)", s, "Sleep(17)", s}));
   EXPECT_EQ(fake_.Clock(), 1100u);
   // Work inside the frame shortens the sleep; the steady state makes no
   // swap-interval call.
-  EXPECT_EQ(Frames(3, -1, 10), (std::vector<std::string>{"Sleep(6)", s, "Sleep(7)", s, "Sleep(7)", s}));
+  EXPECT_EQ(Frames(3, -1, 10),
+            (std::vector<std::string>{"Sleep(6)", s, "Sleep(7)", s, "Sleep(7)", s}));
 }
 
 TEST_F(Pacing, LateFrameIsForgivenNotMadeUp) {
@@ -258,7 +266,8 @@ TEST_F(Pacing, LateFrameIsForgivenNotMadeUp) {
   // Due at +16; the frame ends at +40: no sleep, and the next frame is due
   // 17 ms after the clock reading, not after the missed due time.
   EXPECT_EQ(Frames(1, -1, 40), (std::vector<std::string>{"wglSwapIntervalEXT(0)", s}));
-  EXPECT_EQ(Frames(3, -1, 0), (std::vector<std::string>{"Sleep(17)", s, "Sleep(17)", s, "Sleep(16)", s}));
+  EXPECT_EQ(Frames(3, -1, 0),
+            (std::vector<std::string>{"Sleep(17)", s, "Sleep(17)", s, "Sleep(16)", s}));
   EXPECT_EQ(fake_.Clock(), 0xFFFFFFF0u + 40 + 50);
 }
 
@@ -281,13 +290,15 @@ TEST_F(Pacing, SwapIntervalPerOpening) {
     EXPECT_EQ(fake_.CountCalls("SwapBuffers"), 2);
     // Interval as requested; the full-screen mode change may already have
     // asked for it.
-    for (const auto& call : fake_.CallsStartingWith("wglSwapIntervalEXT")) EXPECT_EQ(call, c.interval);
+    for (const auto& call : fake_.CallsStartingWith("wglSwapIntervalEXT"))
+      EXPECT_EQ(call, c.interval);
   }
 }
 
 TEST_F(Pacing, FullScreenPlacesThePointerInTheMiddle) {
   ASSERT_TRUE(OpenGraphics(801, 601, 32, 60, 0));
-  EXPECT_EQ(fake_.CallsStartingWith("SetCursorPos"), std::vector<std::string>{"SetCursorPos(400,300)"});
+  EXPECT_EQ(fake_.CallsStartingWith("SetCursorPos"),
+            std::vector<std::string>{"SetCursorPos(400,300)"});
 }
 
 TEST_F(Pacing, ExplicitSyncNeverSleeps) {
@@ -305,7 +316,8 @@ TEST_F(Pacing, GraphicsNotOpenedHereSwapOnTheRetrace) {
   fake_.ClearCalls();
   Flip(-1);
   EXPECT_EQ(fake_.CountCalls("Sleep"), 0);
-  EXPECT_EQ(fake_.CallsStartingWith("wglSwapIntervalEXT"), std::vector<std::string>{"wglSwapIntervalEXT(1)"});
+  EXPECT_EQ(fake_.CallsStartingWith("wglSwapIntervalEXT"),
+            std::vector<std::string>{"wglSwapIntervalEXT(1)"});
   // Nothing current: nothing to present.
   SetGraphics(nullptr);
   fake_.ClearCalls();
@@ -366,9 +378,10 @@ TEST_F(Pacing, EndingUnbindsThenClosesAndDetaches) {
   fake_.ClearCalls();
   EndOpenedGraphics();
   EXPECT_EQ(CallsOf({"wglMakeCurrent", "wglDeleteContext", "DestroyWindow"}),
-            (std::vector<std::string>{"wglMakeCurrent(0x0,0x0)",
-                                      Format("wglDeleteContext(0x%llx)", static_cast<unsigned long long>(context)),
-                                      "DestroyWindow(0x100)"}));
+            (std::vector<std::string>{
+                "wglMakeCurrent(0x0,0x0)",
+                Format("wglDeleteContext(0x%llx)", static_cast<unsigned long long>(context)),
+                "DestroyWindow(0x100)"}));
   EXPECT_FALSE(PolledInputAttached());
   EXPECT_FALSE(CurrentGraphics());
   fake_.ClearCalls();

@@ -69,9 +69,8 @@ TEST_F(GraphicsWindow, OpensCentredWithExactClientAreaAndTitle) {
   const int want_y = screen_h / 2 - 256;
   int x = 0, y = 0, w = 0, h = 0;
   // A window manager may move the window once after mapping it.
-  PumpUntil([&] {
-    return x11tools::ClientOrigin(display_, window, x, y) && x == want_x && y == want_y;
-  });
+  PumpUntil(
+      [&] { return x11tools::ClientOrigin(display_, window, x, y) && x == want_x && y == want_y; });
   EXPECT_EQ(x, want_x);
   EXPECT_EQ(y, want_y);
   ASSERT_TRUE(x11tools::ClientSize(display_, window, w, h));

@@ -47,6 +47,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/sdl/sdl_state.h"
 #include "platform/utf.h"
@@ -61,6 +62,26 @@ std::uint64_t MonotonicNanoseconds() {
          static_cast<std::uint64_t>(now.tv_nsec);
 }
 
+// Starts SDL's video on a driver that shows windows to a person. SDL falls
+// back to its offscreen and dummy drivers when no display is there, which
+// would let a program run on, unseen, forever; those are used only when the
+// user asks for them by name (SDL_VIDEODRIVER).
+bool InitVideoOnADisplay() {
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && *asked != '\0') return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  std::string reasons;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const std::string name = SDL_GetVideoDriver(i);
+    if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, name.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    reasons += (reasons.empty() ? "" : "; ") + name + ": " + SDL_GetError();
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+  SDL_SetError("no display is available (%s)", reasons.c_str());
+  return false;
+}
+
 }  // namespace
 
 bool EnsureVideo(SdlState& state) {
@@ -73,7 +94,7 @@ bool EnsureVideo(SdlState& state) {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // A click that activates a window still reaches it, as on Win32.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (!InitVideoOnADisplay()) {
     KeepSdlError(state, "SDL could not start its video subsystem: ");
     return false;
   }

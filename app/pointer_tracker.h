@@ -1,8 +1,6 @@
-// The pointer tracker: turns the polled mouse state into a per-frame view of
-// the pointer, the wheel and the three buttons (held, pressed, released,
-// double-clicked). The frame loop calls updatepointer once at the start of
-// every frame and then reads these variables, which stay put until the next
-// update.
+// The pointer tracker: a per-frame view of the pointer, the wheel and the
+// three buttons (held, pressed, released, double-clicked). The frame loop
+// calls updatepointer at the start of every frame, then reads the variables.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,6 @@
-// Turns window messages into events: the translation table, the modifier
-// mask, key codes told apart by side, pointer-over tracking with enter and
-// leave events, and the pointer visibility rule. Called by every graphics
-// window procedure (TranslateWindowMessage) and by the system driver's pump.
+// Turns window messages into events (key codes told apart by side, the
+// modifier mask, pointer enter/leave tracking, the pointer visibility rule).
+// Called by every graphics window procedure and by the system driver's pump.
 #pragma once
 
 #include <cstdint>

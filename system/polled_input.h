@@ -1,8 +1,6 @@
 // Polled input: key, button, pointer, wheel, typed-character, suspend and
-// terminate state built from the event stream, read whenever the program
-// likes. Every query first pumps pending messages, so it sees everything the
-// user did up to the call. Attached by the graphics layer; read by the
-// pointer tracker and the frame loop.
+// terminate state built from the event stream. Attached by the graphics
+// layer; read (each query pumping first) by the pointer tracker and frame loop.
 #pragma once
 
 #include <cstdint>

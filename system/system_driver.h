@@ -1,8 +1,6 @@
-// The system driver: pumps the thread's window messages (each one shown to
-// the deferred-call hook, modifier keys tracked, then dispatched to its
-// window procedure, which translates it into events), moves and hides the
-// system pointer, and forwards message boxes and requesters. The program
-// reaches it only through the front-end functions below.
+// The system driver: pumps the thread's window messages, moves and hides the
+// system pointer, forwards message boxes and requesters, and keeps the clock.
+// The program and the graphics layer reach it through the front-end functions.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,6 @@
-// Shared by the system and pointer-tracker tests: installs a fresh fake
-// platform, starts the system layers from scratch, opens one window whose
-// procedure translates every message (as the graphics windows do), and
-// records every emitted event.
+// Fixture of the system and pointer-tracker tests: a fresh fake platform, the
+// system layers started from scratch, one window whose procedure translates
+// every message (as the graphics windows do), and a recorder of emitted events.
 #pragma once
 
 #include <gtest/gtest.h>

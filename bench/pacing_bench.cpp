@@ -15,9 +15,8 @@
 #include "platform/sdl/sdl_platform.h"
 #include "support/text.h"
 #include "system/polled_input.h"
+#include "system/startup.h"
 #include "system/system_driver.h"
-
-extern Text ApplicationTitle;
 
 namespace {
 

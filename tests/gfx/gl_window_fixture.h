@@ -15,11 +15,8 @@
 #include "system/events.h"
 #include "system/hooks.h"
 #include "system/polled_input.h"
+#include "system/startup.h"
 #include "system/system_driver.h"
-
-// The window title (system/startup.h, declared here so that this fixture
-// does not need that header beside system/system_driver.h).
-extern Text ApplicationTitle;
 
 class GlWindowTest : public ::testing::Test {
  protected:

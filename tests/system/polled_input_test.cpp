@@ -32,7 +32,8 @@ class PolledInput : public test_support::BasicSystemTest<ArrivingInputPlatform> 
     AttachPolledInput(nullptr);
   }
   void KeyDownMsg(int key, bool repeat = false) {
-    Queue(pf::WM_KEYDOWN, static_cast<std::uintptr_t>(key), KeyMessageLParam(0, false, repeat, false));
+    Queue(pf::WM_KEYDOWN, static_cast<std::uintptr_t>(key),
+          KeyMessageLParam(0, false, repeat, false));
   }
   void KeyUpMsg(int key) {
     Queue(pf::WM_KEYUP, static_cast<std::uintptr_t>(key), KeyMessageLParam(0, false, true, true));
@@ -41,7 +42,8 @@ class PolledInput : public test_support::BasicSystemTest<ArrivingInputPlatform> 
     return pf::Msg{window, message, wparam, lparam};
   }
   void Deactivate() {
-    Queue(pf::WM_ACTIVATE, pf::WA_INACTIVE, static_cast<std::intptr_t>(fake.AddForeignWindow(9, 9)));
+    const pf::Handle other = fake.AddForeignWindow(9, 9);
+    Queue(pf::WM_ACTIVATE, pf::WA_INACTIVE, static_cast<std::intptr_t>(other));
   }
 };
 
@@ -102,7 +104,9 @@ TEST_F(PolledInput, RingKeepsTheFirst256UntypedCharacters) {
 
 TEST_F(PolledInput, RingReusesItsSlotsInOrder) {
   for (int round = 0; round < 3; ++round) {
-    for (int c = 0; c < 200; ++c) Queue(pf::WM_CHAR, static_cast<std::uintptr_t>(1000 * round + c), 0);
+    for (int c = 0; c < 200; ++c) {
+      Queue(pf::WM_CHAR, static_cast<std::uintptr_t>(1000 * round + c), 0);
+    }
     for (int c = 0; c < 200; ++c) ASSERT_EQ(NextTypedChar(), 1000 * round + c) << round;
   }
   EXPECT_EQ(NextTypedChar(), 0);

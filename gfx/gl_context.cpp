@@ -214,13 +214,16 @@ int ListDisplayModes(std::span<GLDisplayMode> buffer) {
   platform::Platform& p = platform::Current();
   std::size_t stored = 0;
   platform::DisplayMode mode;
-  for (std::uint32_t index = 0; stored < buffer.size() && p.EnumDisplaySettings(index, mode);
+  // Wide index: the platform numbers modes with 32 bits, and the walk must
+  // end even if it never says there are no more.
+  for (std::uint64_t index = 0;
+       index <= std::numeric_limits<std::uint32_t>::max() && stored < buffer.size() &&
+       p.EnumDisplaySettings(static_cast<std::uint32_t>(index), mode);
        ++index) {
     if (mode.bits_per_pixel < 16) continue;
     buffer[stored++] =
         GLDisplayMode{IntFromModeField(mode.width), IntFromModeField(mode.height),
                       IntFromModeField(mode.bits_per_pixel), IntFromModeField(mode.frequency)};
-    if (index == std::numeric_limits<std::uint32_t>::max()) break;
   }
   return static_cast<int>(stored);
 }

@@ -7,7 +7,7 @@
 #include "gfx/graphics.h"
 #include "gfx/overlay.h"
 
-std::vector<unsigned> deadTextures;
+std::vector<unsigned>& deadTextures = *new std::vector<unsigned>();
 int deadTextureSeq = 0;
 
 namespace {

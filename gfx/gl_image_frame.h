@@ -51,8 +51,10 @@ unsigned AllocateFrameTexture(int width, int height, int flags);
 void UploadFrameLevels(const TPixmapPtr& pixmap, int flags);
 
 // Names of discarded textures still to be deleted, and the graphics
-// generation they belong to.
-extern std::vector<unsigned> deadTextures;
+// generation they belong to. The queue is never destroyed: frames held by
+// other process-wide objects (the default font's glyphs) are discarded
+// during the process's exit, after the globals of this file may be gone.
+extern std::vector<unsigned>& deadTextures;
 extern int deadTextureSeq;
 // Queues name for deletion if it belongs to deadTextureSeq's generation;
 // a name from another generation died with its context and is forgotten.

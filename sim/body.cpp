@@ -1,12 +1,9 @@
 #include "sim/body.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-constexpr double kRestitutionFactor = -2.200000047683716;  // -2.2 in single precision
-constexpr double kCollisionStrength = 0.10000000149011612;  // 0.1 in single precision
 constexpr std::size_t kMinimumBlock = 256;
 
 }  // namespace
@@ -48,43 +45,6 @@ void body::setmass(double m) {
 void body::setpos(double x, double y) {
   pos.x = x;
   pos.y = y;
-}
-
-std::int32_t body::overlaps(const body& other) const {
-  return pos.dist(other.pos) < radius + other.radius ? 1 : 0;
-}
-
-void body::handlecollision(body& other) {
-  body& a = *this;
-  body& b = other;
-  const vect2d d = a.pos.sub(b.pos);
-  const double l = d.length();
-  const double reach = a.radius + b.radius;
-  const double depthperlength = (reach - l) / l;
-  vect2d c;
-  vect2d n;
-  if (std::isfinite(l) && std::isfinite(reach) && !std::isfinite(depthperlength)) {
-    // The centres coincide (or lie so close that d carries no direction):
-    // push a toward +x and b toward -x rather than along a not-a-number.
-    n = vect2d{1.0, 0.0};
-    c = n.scale(reach - l);
-  } else {
-    c = d.scale(depthperlength);
-    n = c.normalize();
-  }
-  const double s = a.imass + b.imass;
-  a.pos.applyadd(c.scale(a.imass / s));
-  b.pos.applysub(c.scale(b.imass / s));
-  // A correction of zero length (bodies exactly touching) has no direction
-  // and changes no velocity.
-  if (c.iszero()) return;
-  const vect2d v = a.vel.sub(b.vel);
-  const double vn = v.dot(n);
-  if (vn > 0.0) return;
-  const double j = ((vn * kRestitutionFactor) / s) * kCollisionStrength;
-  c.applyscale(j);
-  a.vel.applyadd(c.scale(a.imass));
-  b.vel.applysub(c.scale(b.imass));
 }
 
 TList::TList() {

@@ -3,6 +3,7 @@
 // list; tests and benchmarks build lists of their own.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,9 @@ struct TLink {
 };
 
 struct body {
+  static constexpr double kBounceFactor = -2.200000047683716;   // -2.2 in single precision
+  static constexpr double kBounceStrength = 0.10000000149011612;  // 0.1 in single precision
+
   double mass = 0.0;
   double imass = 0.0;
   double radius = 0.0;
@@ -89,3 +93,43 @@ class TList {
   std::vector<Block> blocks_;
   std::size_t count_ = 0;
 };
+
+// The collision operations run in the innermost loop of every frame, so
+// they are defined here where the walks can inline them.
+
+inline std::int32_t body::overlaps(const body& other) const {
+  return pos.dist(other.pos) < radius + other.radius ? 1 : 0;
+}
+
+inline void body::handlecollision(body& other) {
+  body& a = *this;
+  body& b = other;
+  const vect2d d = a.pos.sub(b.pos);
+  const double l = d.length();
+  const double reach = a.radius + b.radius;
+  const double depthperlength = (reach - l) / l;
+  vect2d c;
+  vect2d n;
+  if (std::isfinite(l) && std::isfinite(reach) && !std::isfinite(depthperlength)) {
+    // The centres coincide (or lie so close that d carries no direction):
+    // push a toward +x and b toward -x rather than along a not-a-number.
+    n = vect2d{1.0, 0.0};
+    c = n.scale(reach - l);
+  } else {
+    c = d.scale(depthperlength);
+    n = c.normalize();
+  }
+  const double s = a.imass + b.imass;
+  a.pos.applyadd(c.scale(a.imass / s));
+  b.pos.applysub(c.scale(b.imass / s));
+  // A correction of zero length (bodies exactly touching) has no direction
+  // and changes no velocity.
+  if (c.iszero()) return;
+  const vect2d v = a.vel.sub(b.vel);
+  const double vn = v.dot(n);
+  if (vn > 0.0) return;
+  const double j = ((vn * kBounceFactor) / s) * kBounceStrength;
+  c.applyscale(j);
+  a.vel.applyadd(c.scale(a.imass));
+  b.vel.applysub(c.scale(b.imass));
+}

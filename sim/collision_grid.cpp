@@ -18,7 +18,7 @@ constexpr double kAbsoluteMargin = 1e-150;
 constexpr int kCollisionsPerWalk = 4;
 // Strip width as a share of the widest query box (twice the largest radius
 // plus the slack).
-constexpr double kStripShare = 0.5;
+constexpr double kStripShare = 1.0;
 
 bool Finite(const vect2d& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
@@ -40,6 +40,7 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   words_ = (n + 63) / 64;
   column_.assign(n, -1);
   row_.assign(n, -1);
+  shapes_.resize(n);
   found_.assign(words_, 0);
   down_.assign(words_, 0);
 
@@ -90,6 +91,7 @@ void collisiongrid::Insert(std::size_t index) {
   const std::int32_t r = Row(p.y);
   column_[index] = c;
   row_[index] = r;
+  shapes_[index] = {p.x, p.y, (*bodies_)[index]->radius};
   columnbits_[static_cast<std::size_t>(c) * words_ + index / 64] |= Bit(index);
   rowbits_[static_cast<std::size_t>(r) * words_ + index / 64] |= Bit(index);
 }
@@ -124,20 +126,20 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
   const std::int32_t c1 = Column(centre.x + limit);
   const std::int32_t r0 = Row(centre.y - limit);
   const std::int32_t r1 = Row(centre.y + limit);
-  // Strip by strip over contiguous words, which the compiler vectorises.
+  // Word by word, the strips' words ORed in registers: one store per word.
+  const std::size_t stride = words_;
+  const std::uint64_t* const columns = columnbits_.data() + static_cast<std::size_t>(c0) * stride;
+  const std::uint64_t* const rows = rowbits_.data() + static_cast<std::size_t>(r0) * stride;
+  const auto ncolumns = static_cast<std::size_t>(c1 - c0 + 1);
+  const auto nrows = static_cast<std::size_t>(r1 - r0 + 1);
   std::uint64_t* const found = found_.data();
-  std::uint64_t* const down = down_.data();
-  std::fill(found + first, found + words_, 0);
-  std::fill(down + first, down + words_, 0);
-  for (std::int32_t c = c0; c <= c1; ++c) {
-    const std::uint64_t* bits = &columnbits_[static_cast<std::size_t>(c) * words_];
-    for (std::size_t w = first; w < words_; ++w) found[w] |= bits[w];
+  for (std::size_t w = first; w < words_; ++w) {
+    std::uint64_t across = 0;
+    for (std::size_t c = 0; c < ncolumns; ++c) across |= columns[c * stride + w];
+    std::uint64_t down = 0;
+    for (std::size_t r = 0; r < nrows; ++r) down |= rows[r * stride + w];
+    found[w] = across & down;
   }
-  for (std::int32_t r = r0; r <= r1; ++r) {
-    const std::uint64_t* bits = &rowbits_[static_cast<std::size_t>(r) * words_];
-    for (std::size_t w = first; w < words_; ++w) down[w] |= bits[w];
-  }
-  for (std::size_t w = first; w < words_; ++w) found[w] &= down[w];
   if (first < words_ && (after + 1) % 64 != 0) {
     found_[first] &= ~std::uint64_t{0} << ((after + 1) % 64);
   }
@@ -165,7 +167,19 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
   int resolved = 0;
   vect2d query = b.pos;
   grid.query(query, b.radius, index);
-  for (std::size_t j = grid.next(index); j != collisiongrid::kNone; j = grid.next(j)) {
+  const std::uint64_t* const found = grid.found();
+  const std::size_t words = grid.words();
+  // Walk the gathered bits in ascending order, a word at a time.
+  std::size_t w = (index + 1) / 64;
+  std::uint64_t bits = w < words ? found[w] : 0;
+  for (;;) {
+    while (bits == 0) {
+      if (++w >= words) return tests;
+      bits = found[w];
+    }
+    const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+    bits &= bits - 1;
+    if (!grid.mayoverlap(j, b.pos, b.radius)) continue;
     body& o = *bodies[j];
     ++tests;
     if (!b.overlaps(o)) continue;
@@ -173,7 +187,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     o.sleep = 0;
     grid.moved(j);
     ++resolved;
-    if (resolved >= kCollisionsPerWalk) break;
+    if (resolved >= kCollisionsPerWalk) return tests;
     // The gathered bodies cover every body within the slack of the query
     // centre, and the bodies after the partner have not moved; gather again
     // only once b has been pushed farther than that.
@@ -181,7 +195,9 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
           std::abs(b.pos.y - query.y) <= collisiongrid::kQuerySlack)) {
       query = b.pos;
       grid.query(query, b.radius, j);
+      // Go on with the bits above j: the query rewrote the words from j + 1
+      // on, clearing those at or below j in j's word.
+      bits = j % 64 == 63 ? 0 : found[w];
     }
   }
-  return tests;
 }

@@ -2,6 +2,7 @@
 // the frame simulation to skip body pairs that cannot overlap.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -32,6 +33,20 @@ class collisiongrid {
   void query(const vect2d& centre, double radius, std::size_t after);
   // The first gathered body above `index`, or kNone.
   std::size_t next(std::size_t index) const;
+  // The gathered bodies as a bit set of words(): bit i % 64 of word i / 64.
+  // Only the words from the last query's (after + 1) / 64 on are meaningful,
+  // and in the first of them no bit at or below `after` is set.
+  const std::uint64_t* found() const { return found_.data(); }
+  std::size_t words() const { return words_; }
+  // False only when the body at `index` certainly does not overlap a body
+  // of the given centre and radius: a box test on the index's own copy of
+  // its centre and radius, with margins for rounding, so it never rejects a
+  // pair that `overlaps` would accept.
+  bool mayoverlap(std::size_t index, const vect2d& centre, double radius) const {
+    const Shape& s = shapes_[index];
+    const double limit = (radius + s.radius) * (1.0 + 1e-9) + 1e-150;
+    return std::abs(centre.x - s.x) <= limit && std::abs(centre.y - s.y) <= limit;
+  }
 
   static constexpr double kQuerySlack = 0.5;
 
@@ -51,6 +66,14 @@ class collisiongrid {
   // Bit sets, words_ words per strip.
   std::vector<std::uint64_t> columnbits_;
   std::vector<std::uint64_t> rowbits_;
+  // Per body a copy of its centre and radius, read by the box test far more
+  // often than the bodies themselves.
+  struct Shape {
+    double x = 0.0;
+    double y = 0.0;
+    double radius = 0.0;
+  };
+  std::vector<Shape> shapes_;
   // Per body its strips, -1 when it is not in the index.
   std::vector<std::int32_t> column_;
   std::vector<std::int32_t> row_;

@@ -79,6 +79,9 @@ void EndPixelOverlay() {
 
 void OverlayRect(int x, int y, int width, int height) {
   BeginPixelOverlay();
+  // A plain fill: a texture left enabled by earlier drawing would tint it
+  // (the enable comes back with the attributes).
+  gl.Disable(GL_TEXTURE_2D);
   gl.Begin(GL_QUADS);
   gl.Vertex2i(x, y);
   gl.Vertex2i(x + width, y);
@@ -119,6 +122,8 @@ void OverlayText(const Text& text, int x, int y) {
 void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
   BeginPixelOverlay();
+  // Pixel rectangles are textured too while a texture is enabled.
+  gl.Disable(GL_TEXTURE_2D);
   TPixmapPtr turned = BottomUpRgba(pixmap);
   // The raster position starts at the top-left corner; the empty bitmap
   // moves it to the target's bottom-left corner without being clipped.

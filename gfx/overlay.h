@@ -17,12 +17,13 @@ void BeginPixelOverlay();
 // Restores what BeginPixelOverlay saved.
 void EndPixelOverlay();
 
-// A filled rectangle in the current GL colour, in viewport pixels.
+// A filled rectangle in the current GL colour, in viewport pixels,
+// untextured.
 void OverlayRect(int x, int y, int width, int height);
 // Text in the built-in font, the first glyph's top-left at (x, y). Every
 // code unit advances 8 pixels; only codes 32 to 127 draw a glyph.
 void OverlayText(const Text& text, int x, int y);
-// The pixmap's top-left pixel at (x, y), drawn with glDrawPixels.
+// The pixmap's top-left pixel at (x, y), drawn with glDrawPixels, untextured.
 void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y);
 
 // A new GL texture of the pixmap, resized to a size the GL accepts, with a

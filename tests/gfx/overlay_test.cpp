@@ -196,6 +196,7 @@ TEST_F(Overlay, DrawingLeavesMatricesEnablesAndBindingAsFound) {
   gl_.Enable(GL_ALPHA_TEST);
   gl_.Enable(GL_DEPTH_TEST);
   gl_.Enable(GL_BLEND);
+  gl_.Enable(GL_TEXTURE_2D);
   gl_.BindTexture(GL_TEXTURE_2D, 9);
   const auto projection = gl_.Matrix(GL_PROJECTION);
   const auto modelview = gl_.Matrix(GL_MODELVIEW);
@@ -208,12 +209,14 @@ TEST_F(Overlay, DrawingLeavesMatricesEnablesAndBindingAsFound) {
     gl_.ClearCalls();
     if (round == 0) {
       OverlayRect(5, 6, 10, 4);
-      EXPECT_NE(gl_.Joined().find("Begin(GL_QUADS) Vertex2i(5,6) Vertex2i(15,6) Vertex2i(15,10) "
+      // Untextured, though a texture is enabled around it.
+      EXPECT_NE(gl_.Joined().find("Disable(GL_TEXTURE_2D) Begin(GL_QUADS) Vertex2i(5,6) Vertex2i(15,6) Vertex2i(15,10) "
                                   "Vertex2i(5,10) End()"),
                 std::string::npos);
     } else if (round == 1) {
       OverlayPixmap(pixmap, 5, 7);
-      EXPECT_NE(gl_.Joined().find("RasterPos2i(0,0) Bitmap(0,0,0,0,5,-9,null) "
+      EXPECT_NE(gl_.Joined().find("Disable(GL_TEXTURE_2D) RasterPos2i(0,0) "
+                                  "Bitmap(0,0,0,0,5,-9,null) "
                                   "DrawPixels(3,2,GL_RGBA,GL_UNSIGNED_BYTE,data)"),
                 std::string::npos);
       // Bottom row first, expanded to RGBA.
@@ -235,7 +238,7 @@ TEST_F(Overlay, DrawingLeavesMatricesEnablesAndBindingAsFound) {
     EXPECT_TRUE(gl_.IsEnabled(GL_ALPHA_TEST));
     EXPECT_TRUE(gl_.IsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(gl_.IsEnabled(GL_BLEND));
-    EXPECT_FALSE(gl_.IsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(gl_.IsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(gl_.BoundTexture(), 9u);
     EXPECT_EQ(gl_.CallsStartingWith("PopAttrib").size(), 1u);
   }

@@ -35,6 +35,7 @@ std::uint64_t Bit(std::size_t index) { return std::uint64_t{1} << (index % 64); 
 }  // namespace
 
 bool collisiongrid::build(const std::vector<body*>& bodies) {
+  built_ = false;
   bodies_ = &bodies;
   const std::size_t n = bodies.size();
   words_ = (n + 63) / 64;
@@ -47,6 +48,7 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   double maxradius = 0.0;
   double lowx = kRegionHigh, lowy = kRegionHigh, highx = kRegionLow, highy = kRegionLow;
   for (const body* b : bodies) {
+    if (b == nullptr) continue;
     if (b->radius > maxradius) maxradius = b->radius;
     if (!Finite(b->pos)) continue;
     lowx = std::min(lowx, b->pos.x);
@@ -72,6 +74,7 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   columnbits_.assign(static_cast<std::size_t>(columns_) * words_, 0);
   rowbits_.assign(static_cast<std::size_t>(rows_) * words_, 0);
   for (std::size_t i = 0; i < n; ++i) Insert(i);
+  built_ = true;
   return true;
 }
 
@@ -84,19 +87,21 @@ std::int32_t collisiongrid::Row(double y) const {
 }
 
 void collisiongrid::Insert(std::size_t index) {
-  const vect2d& p = (*bodies_)[index]->pos;
+  const body* b = (*bodies_)[index];
   // A body with an infinite or not-a-number coordinate overlaps nothing.
-  if (!Finite(p)) return;
+  if (b == nullptr || !Finite(b->pos)) return;
+  const vect2d& p = b->pos;
   const std::int32_t c = Column(p.x);
   const std::int32_t r = Row(p.y);
   column_[index] = c;
   row_[index] = r;
-  shapes_[index] = {p.x, p.y, (*bodies_)[index]->radius};
+  shapes_[index] = {p.x, p.y, b->radius};
   columnbits_[static_cast<std::size_t>(c) * words_ + index / 64] |= Bit(index);
   rowbits_[static_cast<std::size_t>(r) * words_ + index / 64] |= Bit(index);
 }
 
 void collisiongrid::remove(std::size_t index) {
+  if (index >= column_.size()) return;
   const std::int32_t c = column_[index];
   if (c < 0) return;
   const std::int32_t r = row_[index];
@@ -107,11 +112,16 @@ void collisiongrid::remove(std::size_t index) {
 }
 
 void collisiongrid::moved(std::size_t index) {
+  if (!built_ || index >= column_.size()) return;
   remove(index);
   Insert(index);
 }
 
 void collisiongrid::query(const vect2d& centre, double radius, std::size_t after) {
+  if (!built_ || after >= column_.size()) {
+    foundfrom_ = words_;  // nothing above the last body
+    return;
+  }
   const std::size_t first = (after + 1) / 64;
   foundfrom_ = first;
   const double reach = radius + maxradius_;
@@ -146,6 +156,7 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
 }
 
 std::size_t collisiongrid::next(std::size_t index) const {
+  if (index >= column_.size()) return kNone;
   std::size_t from = index + 1;
   std::size_t w = from / 64;
   if (w < foundfrom_) {
@@ -162,6 +173,7 @@ std::size_t collisiongrid::next(std::size_t index) const {
 }
 
 std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid) {
+  if (index >= bodies.size() || bodies.size() != grid.size() || bodies[index] == nullptr) return 0;
   body& b = *bodies[index];
   std::uint64_t tests = 0;
   int resolved = 0;
@@ -171,7 +183,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
   const std::size_t words = grid.words();
   // Walk the gathered bits in ascending order, a word at a time.
   std::size_t w = (index + 1) / 64;
-  std::uint64_t bits = w < words ? found[w] : 0;
+  std::uint64_t bits = w < words && grid.found_from() <= w ? found[w] : 0;
   for (;;) {
     while (bits == 0) {
       if (++w >= words) return tests;

@@ -37,12 +37,16 @@ class collisiongrid {
   // Only the words from the last query's (after + 1) / 64 on are meaningful,
   // and in the first of them no bit at or below `after` is set.
   const std::uint64_t* found() const { return found_.data(); }
+  std::size_t found_from() const { return foundfrom_; }
   std::size_t words() const { return words_; }
+  // The number of bodies in the table the index was last built over.
+  std::size_t size() const { return column_.size(); }
   // False only when the body at `index` certainly does not overlap a body
   // of the given centre and radius: a box test on the index's own copy of
   // its centre and radius, with margins for rounding, so it never rejects a
   // pair that `overlaps` would accept.
   bool mayoverlap(std::size_t index, const vect2d& centre, double radius) const {
+    if (index >= shapes_.size()) return false;
     const Shape& s = shapes_[index];
     const double limit = (radius + s.radius) * (1.0 + 1e-9) + 1e-150;
     return std::abs(centre.x - s.x) <= limit && std::abs(centre.y - s.y) <= limit;
@@ -56,6 +60,7 @@ class collisiongrid {
   void Insert(std::size_t index);
 
   const std::vector<body*>* bodies_ = nullptr;
+  bool built_ = false;
   std::size_t words_ = 0;
   double originx_ = 0.0;
   double originy_ = 0.0;

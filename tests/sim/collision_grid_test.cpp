@@ -148,4 +148,28 @@ TEST(GridQuery, GathersEveryOverlappingLaterBodyInOrder) {
   EXPECT_LT(gathered, table.size() * (table.size() - 1) / 2 / 5);
 }
 
+TEST(GridQuery, IgnoresIndicesOutsideItsTableAndEmptySlots) {
+  collisiongrid grid;
+  grid.query(vect2d::Create(1, 1), 1, 0);  // never built: finds nothing
+  EXPECT_EQ(grid.next(0), collisiongrid::kNone);
+
+  TList list;
+  std::vector<body*> table{&body::Create(list, 2, 1, 10, 10), nullptr, &body::Create(list, 2, 1, 10.5, 10)};
+  ASSERT_TRUE(grid.build(table));
+  grid.remove(99);
+  grid.moved(99);
+  EXPECT_FALSE(grid.mayoverlap(99, vect2d::Create(10, 10), 1));
+  grid.query(vect2d::Create(10, 10), 1, static_cast<std::size_t>(-1));
+  EXPECT_EQ(grid.next(static_cast<std::size_t>(-1)), collisiongrid::kNone);
+  EXPECT_EQ(gridwalk(99, table, grid), 0u);
+  std::vector<body*> shorter{table[0]};
+  EXPECT_EQ(gridwalk(0, shorter, grid), 0u);
+  // The empty slot is skipped and the real pair still collides.
+  table[2]->sleep = 5;
+  grid.remove(0);
+  EXPECT_EQ(gridwalk(0, table, grid), 1u);
+  EXPECT_EQ(table[2]->sleep, 0);
+  EXPECT_GT(table[0]->pos.dist(table[2]->pos), 1.99);
+}
+
 }  // namespace

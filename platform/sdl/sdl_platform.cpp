@@ -14,9 +14,14 @@
 //   WM_CHAR from SDL's text input; TranslateMessage only adds the WM_CHAR of
 //   Return, Backspace, Tab and Escape, which SDL does not report as text.
 //   SIGINT/SIGTERM (SDL_QUIT) become WM_CLOSE for each of our windows. Key
-//   state (GetKeyState) is kept in message order, like Win32's. Focus moving
-//   between two of our windows in one batch of events names the other
-//   window in WM_ACTIVATE; otherwise lParam is 0.
+//   state (GetKeyState) is kept in message order, like Win32's (down states
+//   only, no toggle bits). Focus moving between two of our windows in one
+//   batch of events names the other window in WM_ACTIVATE; otherwise lParam
+//   is 0 (a message box, being SDL's own window, counts as another program).
+//   The click that activates a window is delivered, as on Win32. The
+//   default handling of Alt+F4 and of the close command queues WM_CLOSE; it
+//   never destroys a window. Thread messages are accepted for the thread
+//   that made the platform only.
 // - sdl_windows.cpp: windows and GL contexts. Window frames are the window
 //   manager's business: AdjustWindowRectEx reports no frame (outer == client)
 //   and the position given to CreateWindowEx is the client area's. The pixel
@@ -26,19 +31,29 @@
 //   1.1 immediate mode works. wglShareLists remakes the added context (not
 //   yet used) sharing with the existing one. ShowWindow(SW_SHOW) activates
 //   the window and delivers WM_ACTIVATE/WM_SETFOCUS before it returns, as
-//   Win32 does.
+//   Win32 does; nothing else is sent during creation (no WM_CREATE), and
+//   DestroyWindow sends WM_DESTROY only. A window's device context is the
+//   window handle. Minimising needs a window manager. Xlib (sdl_x11.cpp)
+//   asks the window manager to frame a window around its client area
+//   (static gravity) instead of moving the client area by the frame.
 // - sdl_pointer.cpp: pointer, capture, cursor and focus queries. The cursor
 //   display counter is ours; SDL's cursor switches only when it crosses
-//   between -1 and 0. A leave while the pointer is captured is delivered like
-//   any other leave.
+//   between -1 and 0. WM_MOUSELEAVE comes from SDL's leave event when
+//   TrackMouseLeave armed it, decided when the leave is retrieved, so a leave
+//   right behind the move that armed it is not lost; a leave while the
+//   pointer is captured is delivered like any other. GetActiveWindow and
+//   GetFocus answer in message order (our own record of the focus). SDL
+//   captures the pointer only while one of our windows has the focus.
 // - sdl_display.cpp: display modes of display 0 and desktop metrics (the
 //   refresh rate is 0 where SDL does not know it; bits per pixel are SDL's,
 //   24 on a 24-bit X screen). Full screen is best effort: the focused window
 //   takes the first SDL mode of the requested size (and refresh rate, when
 //   one is asked); the requested bits per pixel are not matched.
 // - sdl_dialogs.cpp: message boxes through SDL (no video subsystem needed;
-//   0 when no box can be shown); file and folder dialogs, URL opening and
-//   process queries forward to platform/linux_shell and linux_process.
+//   0 when no box can be shown; closing a box without a button counts as
+//   Cancel, or OK where OK is the only button); file and folder dialogs, URL
+//   opening and process queries forward to platform/linux_shell and
+//   platform/linux_process.
 #include "platform/sdl/sdl_platform.h"
 
 #include <sched.h>

@@ -73,26 +73,26 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   rows_ = std::min(kMaxStripsPerAxis, static_cast<std::int32_t>((highy - lowy) / strip) + 1);
   columnbits_.assign(static_cast<std::size_t>(columns_) * words_, 0);
   rowbits_.assign(static_cast<std::size_t>(rows_) * words_, 0);
-  for (std::size_t i = 0; i < n; ++i) Insert(i);
+  for (std::size_t i = 0; i < n; ++i) insert(i);
   built_ = true;
   return true;
 }
 
-std::int32_t collisiongrid::Column(double x) const {
+std::int32_t collisiongrid::column(double x) const {
   return ClampedIndex((x - originx_) * inversestrip_, columns_);
 }
 
-std::int32_t collisiongrid::Row(double y) const {
+std::int32_t collisiongrid::row(double y) const {
   return ClampedIndex((y - originy_) * inversestrip_, rows_);
 }
 
-void collisiongrid::Insert(std::size_t index) {
+void collisiongrid::insert(std::size_t index) {
   const body* b = (*bodies_)[index];
   // A body with an infinite or not-a-number coordinate overlaps nothing.
   if (b == nullptr || !Finite(b->pos)) return;
   const vect2d& p = b->pos;
-  const std::int32_t c = Column(p.x);
-  const std::int32_t r = Row(p.y);
+  const std::int32_t c = column(p.x);
+  const std::int32_t r = row(p.y);
   column_[index] = c;
   row_[index] = r;
   shapes_[index] = {p.x, p.y, b->radius};
@@ -114,7 +114,7 @@ void collisiongrid::remove(std::size_t index) {
 void collisiongrid::moved(std::size_t index) {
   if (!built_ || index >= column_.size()) return;
   remove(index);
-  Insert(index);
+  insert(index);
 }
 
 void collisiongrid::query(const vect2d& centre, double radius, std::size_t after) {
@@ -132,10 +132,10 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
   }
   const double limit = reach * (1.0 + kRelativeMargin) + kQuerySlack +
                        kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
-  const std::int32_t c0 = Column(centre.x - limit);
-  const std::int32_t c1 = Column(centre.x + limit);
-  const std::int32_t r0 = Row(centre.y - limit);
-  const std::int32_t r1 = Row(centre.y + limit);
+  const std::int32_t c0 = column(centre.x - limit);
+  const std::int32_t c1 = column(centre.x + limit);
+  const std::int32_t r0 = row(centre.y - limit);
+  const std::int32_t r1 = row(centre.y + limit);
   // Word by word, the strips' words ORed in registers: one store per word.
   const std::size_t stride = words_;
   const std::uint64_t* const columns = columnbits_.data() + static_cast<std::size_t>(c0) * stride;

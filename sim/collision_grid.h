@@ -55,9 +55,9 @@ class collisiongrid {
   static constexpr double kQuerySlack = 0.5;
 
  private:
-  std::int32_t Column(double x) const;
-  std::int32_t Row(double y) const;
-  void Insert(std::size_t index);
+  std::int32_t column(double x) const;
+  std::int32_t row(double y) const;
+  void insert(std::size_t index);
 
   const std::vector<body*>* bodies_ = nullptr;
   bool built_ = false;

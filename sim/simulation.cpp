@@ -45,7 +45,7 @@ void simulation::createbodies(int count) {
 void simulation::frame(const pointerview& pointer, framedrawing& out) {
   out.lines.clear();
   out.cells.clear();
-  ApplyPointerForce(pointer);
+  applypointerforce(pointer);
   // The flip comes after this frame's forces: it acts from the next frame,
   // while this frame's mark already shows the new sign.
   if (pointer.pressed3) pointermass = -pointermass;
@@ -60,19 +60,19 @@ void simulation::frame(const pointerview& pointer, framedrawing& out) {
     for (std::size_t i = 0; i < order_.size(); ++i) {
       body& b = *order_[i];
       grid_.remove(i);
-      Move(b);
+      movebody(b);
       overlaptests += gridwalk(i, order_, grid_);
-      Finish(b, out);
+      finishbody(b, out);
     }
   } else {
     for (TLink* l = bodylist._head._succ; l != &bodylist._head; l = l->_succ) {
       body& b = *l->_value;
-      Move(b);
-      LiteralWalk(b);
-      Finish(b, out);
+      movebody(b);
+      literalwalk(b);
+      finishbody(b, out);
     }
   }
-  DensityPass(out);
+  densitypass(out);
 
   const auto px = static_cast<std::int64_t>(pointer.pointerx);
   const auto py = static_cast<std::int64_t>(pointer.pointery);
@@ -85,7 +85,7 @@ void simulation::frame(const pointerview& pointer, framedrawing& out) {
   }
 }
 
-void simulation::ApplyPointerForce(const pointerview& pointer) {
+void simulation::applypointerforce(const pointerview& pointer) {
   // The upper-left corner of the density cell under the pointer: the pixel
   // halved toward zero, times a single-precision 2.5.
   const vect2d target = vect2d::Create(static_cast<float>(pointer.pointerx / 2) * 2.5f,
@@ -110,7 +110,7 @@ void simulation::ApplyPointerForce(const pointerview& pointer) {
   }
 }
 
-void simulation::Move(body& b) const {
+void simulation::movebody(body& b) const {
   b.lpos = b.pos.copy();
   b.pos.applyadd(b.vel.scale(1.0));
   // Heavier bodies bounce harder. The top is open and x is never clamped.
@@ -121,7 +121,7 @@ void simulation::Move(body& b) const {
   if (b.pos.y > kWorldExtent) b.pos.y = kWorldExtent;
 }
 
-void simulation::LiteralWalk(body& b) {
+void simulation::literalwalk(body& b) {
   // Every later body in list order; the walk ends after the fourth resolved
   // collision, not the third.
   int resolved = 0;
@@ -139,7 +139,7 @@ void simulation::LiteralWalk(body& b) {
   overlaptests += tests;
 }
 
-void simulation::Finish(body& b, framedrawing& out) {
+void simulation::finishbody(body& b, framedrawing& out) {
   b.vel.applyscale(kDamping);
   // Only the row is clamped: a body resting on the floor counts in the last
   // row, while one at or beyond the right wall is not counted.
@@ -155,7 +155,7 @@ void simulation::Finish(body& b, framedrawing& out) {
   out.lines.push_back({ToPixel(b.pos.x), ToPixel(b.pos.y), ToPixel(from.x), ToPixel(from.y)});
 }
 
-void simulation::DensityPass(framedrawing& out) {
+void simulation::densitypass(framedrawing& out) {
   // Cells in index order are column by column, rows within a column; the
   // occupancy bits lead straight to the non-empty ones.
   for (std::size_t w = 0; w < occupied_.size(); ++w) {

@@ -98,11 +98,11 @@ class simulation {
   std::uint64_t overlaptests = 0;
 
  private:
-  void ApplyPointerForce(const pointerview& pointer);
-  void Move(body& b) const;
-  void LiteralWalk(body& b);
-  void Finish(body& b, framedrawing& out);
-  void DensityPass(framedrawing& out);
+  void applypointerforce(const pointerview& pointer);
+  void movebody(body& b) const;
+  void literalwalk(body& b);
+  void finishbody(body& b, framedrawing& out);
+  void densitypass(framedrawing& out);
 
   // Counts per cell, indexed column * kDensityCells + row; all zero between
   // frames.

@@ -1,0 +1,61 @@
+#include "app/vuble_toy.h"
+
+#include <cstdlib>
+
+#include "app/pointer_tracker.h"
+#include "gfx/flat2d.h"
+#include "gfx/gl_flat2d_driver.h"
+#include "gfx/graphics.h"
+#include "sim/random.h"
+#include "support/error.h"
+#include "system/polled_input.h"
+#include "system/startup.h"
+#include "system/system_driver.h"
+
+void StartVubleToyModule() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  StartPointerTrackerModule();
+  StartGLFlat2DModule();
+}
+
+void drawframe(const framedrawing& drawing) {
+  for (const motionline& line : drawing.lines) {
+    SetColor(kMotionLineColor.red, kMotionLineColor.green, kMotionLineColor.blue);
+    DrawLine(line.x1, line.y1, line.x2, line.y2, 1);
+  }
+  for (const densitycell& cell : drawing.cells) {
+    SetColor(cell.color.red, cell.color.green, cell.color.blue);
+    DrawRect(static_cast<float>(2 * cell.column), static_cast<float>(2 * cell.row), 2.0f, 2.0f);
+  }
+  SetColor(kPointerMarkColor.red, kPointerMarkColor.green, kPointerMarkColor.blue);
+  Plot(drawing.mark.x1, drawing.mark.y1);
+  Plot(drawing.mark.x2, drawing.mark.y2);
+}
+
+void vubletoy() {
+  StartVubleToyModule();
+  static simulation world;  // lives until the process ends, like the bodies
+  ApplicationTitle = u"Vuble Toy";
+  SeedRandom(ElapsedMillis());
+  if (!OpenGraphics(512, 512, 0, 60, 0)) {
+    // Without a window there is nothing to draw into; say why and end with
+    // the raised-error status instead of running on into a crash.
+    throw RuntimeError(u"Vuble Toy could not open its 512 by 512 window: " +
+                       LastGraphicsError());
+  }
+  world.createbodies();
+  HidePointer();
+
+  framedrawing drawing;
+  for (;;) {
+    Cls();
+    updatepointer();
+    world.frame(pointerview{pointerx, pointery, down1, down2, pressed1, pressed2, pressed3},
+                drawing);
+    drawframe(drawing);
+    Flip(-1);
+    if (TerminateRequested()) std::exit(0);
+  }
+}

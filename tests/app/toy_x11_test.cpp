@@ -1,0 +1,236 @@
+// End-to-end tests of the real vuble-toy program on an X server: it is
+// started as a child process, driven with XTest input like a user would,
+// and judged by the pixels of its window and its exit status.
+// GoogleTest before Xlib: Xlib defines macros (None, Bool, Status) that
+// clash with GoogleTest's own names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/x11/x11_window.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kLine = 0x404048;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+const std::set<std::uint32_t> kCellColours{0xCFCFD7, 0xDEDEE6, 0xEDEDF5, 0xF2F2FA};
+
+bool IsCell(std::uint32_t p) { return kCellColours.count(p) != 0; }
+
+class ToyProcess {
+ public:
+  explicit ToyProcess(std::vector<std::string> env_changes = {}) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    for (const auto& change : env_changes) {
+      const std::string name = change.substr(0, change.find('='));
+      std::erase_if(env, [&](const std::string& e) { return e.rfind(name + "=", 0) == 0; });
+      if (change.find('=') != std::string::npos) env.push_back(change);
+    }
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int pipe_fds[2];
+    if (pipe(pipe_fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+    std::string program = VUBLE_TOY_PATH;
+    char* argv[] = {program.data(), nullptr};
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fds[1]);
+    stderr_fd_ = pipe_fds[0];
+  }
+
+  ~ToyProcess() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (stderr_fd_ >= 0) close(stderr_fd_);
+  }
+
+  bool Started() const { return pid_ > 0; }
+
+  // Waits up to timeout for the process to end; its exit status, or -1.
+  int WaitForExit(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+      int status = 0;
+      const pid_t r = waitpid(pid_, &status, WNOHANG);
+      if (r == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+  }
+
+  std::string Stderr() {
+    std::string out;
+    char buffer[512];
+    ssize_t n;
+    while ((n = read(stderr_fd_, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    return out;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int stderr_fd_ = -1;
+  bool exited_ = false;
+};
+
+class ToyOnX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display_ = XOpenDisplay(nullptr);
+    ASSERT_NE(display_, nullptr) << "the real-window tests need an X server (DISPLAY)";
+    toy_ = std::make_unique<ToyProcess>();
+    ASSERT_TRUE(toy_->Started());
+    window_ = x11tools::FindWindowByTitle(display_, "Vuble Toy", 15000);
+    ASSERT_NE(window_, 0u) << "no window titled Vuble Toy appeared";
+    ASSERT_TRUE(x11tools::ClientOrigin(display_, window_, origin_x_, origin_y_));
+  }
+
+  void TearDown() override {
+    toy_.reset();
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+
+  x11tools::Picture Grab() {
+    x11tools::Picture picture;
+    EXPECT_TRUE(x11tools::GrabWindow(display_, window_, picture));
+    return picture;
+  }
+
+  // Moves the pointer to a client pixel of the toy's window. It first moves
+  // one pixel beside it, so a motion event arrives even when the pointer was
+  // already there (left by an earlier test).
+  void PointAt(int x, int y) {
+    x11tools::MovePointer(display_, origin_x_ + x + 1, origin_y_ + y);
+    std::this_thread::sleep_for(50ms);
+    x11tools::MovePointer(display_, origin_x_ + x, origin_y_ + y);
+  }
+
+  static int CountCells(const x11tools::Picture& p, int y0, int y1) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < p.width; ++x) count += IsCell(p.At(x, y)) ? 1 : 0;
+    }
+    return count;
+  }
+
+  // Polls the picture until the predicate holds or the time runs out.
+  template <typename Predicate>
+  bool Eventually(Predicate predicate, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (predicate(Grab())) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  }
+
+  Display* display_ = nullptr;
+  std::unique_ptr<ToyProcess> toy_;
+  Window window_ = 0;
+  int origin_x_ = 0;
+  int origin_y_ = 0;
+};
+
+TEST_F(ToyOnX11, OpensA512By512WindowAndClosesWithStatusZero) {
+  int width = 0, height = 0;
+  ASSERT_TRUE(x11tools::ClientSize(display_, window_, width, height));
+  EXPECT_EQ(width, 512);
+  EXPECT_EQ(height, 512);
+
+  // Close once frames are coming: a request that arrives while the window is
+  // still being opened, before the input layer listens, is not seen.
+  ASSERT_TRUE(Eventually([](const x11tools::Picture& p) { return CountCells(p, 0, 512) > 0; }, 10s));
+  x11tools::RequestClose(display_, window_);
+  EXPECT_EQ(toy_->WaitForExit(10s), 0);
+}
+
+TEST_F(ToyOnX11, BodiesSettleOnTheFloorAndEveryPixelHasOneOfTheToysColours) {
+  PointAt(256, 100);
+  // With no button held the bodies only fall: after a while most cells lie
+  // in the bottom band of the window.
+  ASSERT_TRUE(Eventually(
+      [](const x11tools::Picture& p) { return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384); },
+      20s))
+      << "the bodies did not gather along the floor";
+
+  const x11tools::Picture p = Grab();
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const std::uint32_t c = p.At(x, y);
+      ASSERT_TRUE(c == kBlack || c == kLine || c == kWhite || IsCell(c))
+          << "pixel (" << x << ", " << y << ") has colour " << std::hex << c;
+    }
+  }
+}
+
+TEST_F(ToyOnX11, LeftButtonPullsBodiesUpTowardThePointer) {
+  PointAt(256, 100);
+  ASSERT_TRUE(Eventually(
+      [](const x11tools::Picture& p) { return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384); },
+      20s));
+  const int before = CountCells(Grab(), 300, 420);
+
+  // Hold the left button a little above the floor: bodies rise toward it.
+  PointAt(256, 360);
+  x11tools::PressButton(display_, 1, true);
+  const bool rose = Eventually(
+      [&](const x11tools::Picture& p) { return CountCells(p, 300, 420) > before + 50; }, 10s);
+  x11tools::PressButton(display_, 1, false);
+  EXPECT_TRUE(rose) << "no bodies rose toward the pointer";
+}
+
+TEST_F(ToyOnX11, PointerMarkIsAHorizontalPairThatTurnsVerticalAfterAMiddlePress) {
+  const int px = 100, py = 60;
+  PointAt(px, py);
+  auto horizontal = [&](const x11tools::Picture& p) {
+    return p.At(px - 2, py) == kWhite && p.At(px + 2, py) == kWhite && p.At(px, py - 2) != kWhite &&
+           p.At(px, py + 2) != kWhite;
+  };
+  auto vertical = [&](const x11tools::Picture& p) {
+    return p.At(px, py - 2) == kWhite && p.At(px, py + 2) == kWhite && p.At(px - 2, py) != kWhite &&
+           p.At(px + 2, py) != kWhite;
+  };
+  ASSERT_TRUE(Eventually(horizontal, 10s)) << "no horizontal mark at the pointer";
+
+  x11tools::PressButton(display_, 2, true);  // X's button 2 is the physical middle button
+  std::this_thread::sleep_for(200ms);
+  x11tools::PressButton(display_, 2, false);
+  EXPECT_TRUE(Eventually(vertical, 5s)) << "the mark did not turn vertical";
+}
+
+TEST(ToyWithoutDisplay, SaysWhyAndEndsWithStatus255) {
+  ToyProcess toy({"DISPLAY", "WAYLAND_DISPLAY"});
+  ASSERT_TRUE(toy.Started());
+  EXPECT_EQ(toy.WaitForExit(20s), 255);
+  EXPECT_NE(toy.Stderr().find("could not open"), std::string::npos);
+}
+
+}  // namespace

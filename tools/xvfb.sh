@@ -8,7 +8,7 @@ start_xvfb() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1920x1080x24}" -nolisten tcp +extension GLX \
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1920x1080x24}" -nolisten tcp -noreset +extension GLX \
     3>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
   local display=""

@@ -53,6 +53,10 @@ Window Search(Display* display, Window window, const std::string& title) {
 }  // namespace
 
 Window FindWindowByTitle(Display* display, const std::string& title, int timeout_ms) {
+  // Windows come and go while the tree is walked (a window manager's frames,
+  // another program's windows); asking about one that just went away is not
+  // an error worth ending the process for, which is Xlib's default.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     const Window found = Search(display, DefaultRootWindow(display), title);

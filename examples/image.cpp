@@ -74,7 +74,8 @@ void ImageExample() {
 
     SetRotationScale(0, 1, 1);
     SetColor(255, 160, 160);
-    DrawImageStretched(picture, 40, 40, 96, 32, 0);  // the handle is scaled too
+    // Stretched to 96 by 32; the handle stays (32, 32) and lands on (40, 40).
+    DrawImageStretched(picture, 40, 40, 96, 32, 0);
     SetColor(255, 255, 255);
     DrawTextString(u"rotated, scaled, stretched, tiled", 8, kHeight - 24);
 

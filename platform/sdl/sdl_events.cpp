@@ -10,9 +10,6 @@
 
 namespace platform::sdl {
 
-// Defined in sdl_pointer.cpp: where a window's client area lies on screen.
-bool ClientOrigin(SdlState& state, Handle window, Point& origin);
-
 namespace {
 
 void Queue(SdlState& state, Handle window, std::uint32_t message, std::uintptr_t wparam,

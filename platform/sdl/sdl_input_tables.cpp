@@ -128,26 +128,6 @@ int VirtualKeyFor(int scancode, int keycode) {
   return KeyForScancode(scancode).virtual_key;
 }
 
-ScancodePair ScancodesForVirtualKey(int virtual_key) {
-  switch (virtual_key) {
-    case VK_SHIFT: return {SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT};
-    case VK_CONTROL: return {SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL};
-    case VK_MENU: return {SDL_SCANCODE_LALT, SDL_SCANCODE_RALT};
-    case VK_LSHIFT: return {SDL_SCANCODE_LSHIFT, 0};
-    case VK_RSHIFT: return {SDL_SCANCODE_RSHIFT, 0};
-    case VK_LCONTROL: return {SDL_SCANCODE_LCTRL, 0};
-    case VK_RCONTROL: return {SDL_SCANCODE_RCTRL, 0};
-    case VK_LMENU: return {SDL_SCANCODE_LALT, 0};
-    case VK_RMENU: return {SDL_SCANCODE_RALT, 0};
-    default: break;
-  }
-  if (virtual_key <= 0) return {};
-  for (const Row& row : kRows) {
-    if (row.virtual_key == virtual_key) return {row.scancode, 0};
-  }
-  return {};
-}
-
 bool IsSystemKey(int scancode, bool alt_held, bool control_held) {
   if (control_held) return false;
   if (scancode == SDL_SCANCODE_F10) return true;

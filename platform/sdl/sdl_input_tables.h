@@ -23,14 +23,6 @@ KeyInfo KeyForScancode(int scancode);
 // layout (the SDL keycode), as Win32's do; every other key keeps the code of
 // its physical position.
 int VirtualKeyFor(int scancode, int keycode);
-// A scancode whose key reports virtual_key, or 0. For the generic shift,
-// control and alt codes both sides are returned through the second scancode.
-struct ScancodePair {
-  int first = 0;
-  int second = 0;
-};
-ScancodePair ScancodesForVirtualKey(int virtual_key);
-
 // Whether a key message goes out as WM_SYSKEYDOWN/WM_SYSKEYUP: keys pressed
 // while Alt is held without Control (Control with Alt is AltGr), Alt itself
 // and F10.

@@ -112,7 +112,7 @@ void QueueLast(SdlState& state, const Msg& msg);
 // and the window gaining it get WM_ACTIVATE and WM_KILLFOCUS/WM_SETFOCUS
 // naming each other, at once (synchronous) or queued.
 void MoveFocus(SdlState& state, Handle window, bool synchronous);
-// Window and GL helpers of sdl_windows.cpp used by the display-mode code.
-void ResetGlAttributes();
+// Where a window's client area lies on the screen.
+bool ClientOrigin(SdlState& state, Handle window, Point& origin);
 
 }  // namespace platform::sdl

@@ -9,8 +9,16 @@
 #include "platform/utf.h"
 
 namespace platform::sdl {
-
 namespace {
+
+void ResetGlAttributes() {
+  SDL_GL_ResetAttributes();
+  // A legacy context: OpenGL 1.1 immediate mode must work.
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+}
 
 SDL_Window* MakeSdlWindow(const SdlWindow& w) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
@@ -79,15 +87,6 @@ SDL_GLContext MakeContext(SdlState& state, SDL_Window* window, SDL_GLContext sha
 }
 
 }  // namespace
-
-void ResetGlAttributes() {
-  SDL_GL_ResetAttributes();
-  // A legacy context: OpenGL 1.1 immediate mode must work.
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
-}
 
 bool SdlPlatform::RegisterClass(const std::u16string& name, std::uint32_t style,
                                 WindowProcedure procedure) {

@@ -118,16 +118,6 @@ TEST(SdlKeyTable, LettersFollowTheLayoutOtherKeysTheirPosition) {
   EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN), 0);
 }
 
-TEST(SdlKeyTable, VirtualKeysFindTheirScancodes) {
-  EXPECT_EQ(ScancodesForVirtualKey(VK_SHIFT).first, SDL_SCANCODE_LSHIFT);
-  EXPECT_EQ(ScancodesForVirtualKey(VK_SHIFT).second, SDL_SCANCODE_RSHIFT);
-  EXPECT_EQ(ScancodesForVirtualKey(VK_RMENU).first, SDL_SCANCODE_RALT);
-  EXPECT_EQ(ScancodesForVirtualKey(VK_RMENU).second, 0);
-  EXPECT_EQ(ScancodesForVirtualKey('Q').first, SDL_SCANCODE_Q);
-  EXPECT_EQ(ScancodesForVirtualKey(0).first, 0);
-  EXPECT_EQ(ScancodesForVirtualKey(0xFF).first, 0);
-}
-
 TEST(SdlKeyMessage, AltMakesSystemKeysUnlessControlIsHeldToo) {
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_F4, true, false));
   EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_F4, false, false));

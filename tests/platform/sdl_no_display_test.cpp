@@ -75,15 +75,5 @@ TEST_F(SdlWithoutDisplay, ThreadMessagesStillFlow) {
   EXPECT_FALSE(platform.PostThreadMessage(other, kDeferredCallMessage, 0, 0));
 }
 
-TEST(SdlKeyState, NothingIsDownBeforeAnyKeyMessage) {
-  SdlPlatform platform;
-  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, int{'A'}, 0, 255}) {
-    EXPECT_GE(platform.GetKeyState(key), 0);
-  }
-  EXPECT_EQ(platform.GetKeyState(-1), 0);
-  EXPECT_EQ(platform.GetKeyState(256), 0);
-  EXPECT_EQ(platform.GetKeyState(1 << 30), 0);
-}
-
 }  // namespace
 }  // namespace platform::sdl

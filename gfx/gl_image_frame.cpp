@@ -82,7 +82,9 @@ std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmapPtr&
   if (w < tw || h < th) {
     image = BorderedTextureImage(picture, tw, th);
   } else {
-    image = picture->format == RGBAFormat ? picture : picture->Convert(RGBAFormat);
+    // GL steps rows by whole pixels, so the rows must start 4 bytes apart.
+    const bool usable = picture->format == RGBAFormat && picture->pitch % 4 == 0;
+    image = usable ? picture : picture->Convert(RGBAFormat);
   }
 
   auto frame = std::make_shared<TGLImageFrame>();

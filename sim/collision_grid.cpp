@@ -11,10 +11,11 @@ namespace {
 constexpr double kRegionLow = -64.0;
 constexpr double kRegionHigh = 704.0;
 constexpr std::int32_t kMaxStripsPerAxis = 512;
-// Covers rounding in the distance computation (relative) and the underflow
-// of tiny squared differences (absolute), so no accepted pair is skipped.
-constexpr double kRelativeMargin = 1e-9;
-constexpr double kAbsoluteMargin = 1e-150;
+// Margins for rounding in the distance computation (relative) and for the
+// underflow of tiny squared differences (absolute), so that no pair that
+// `overlaps` accepts is skipped.
+constexpr double kRelativeMargin = collisiongrid::kRelativeMargin;
+constexpr double kAbsoluteMargin = collisiongrid::kAbsoluteMargin;
 constexpr int kCollisionsPerWalk = 4;
 // Strip width as a share of the widest query box (twice the largest radius
 // plus the slack).
@@ -43,7 +44,6 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   row_.assign(n, -1);
   shapes_.resize(n);
   found_.assign(words_, 0);
-  down_.assign(words_, 0);
 
   double maxradius = 0.0;
   double lowx = kRegionHigh, lowy = kRegionHigh, highx = kRegionLow, highy = kRegionLow;
@@ -130,7 +130,7 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
     std::fill(found_.begin() + static_cast<std::ptrdiff_t>(first), found_.end(), 0);
     return;
   }
-  const double limit = reach * (1.0 + kRelativeMargin) + kQuerySlack +
+  const double limit = (reach + kQuerySlack) * (1.0 + kRelativeMargin) +
                        kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
   const std::int32_t c0 = column(centre.x - limit);
   const std::int32_t c1 = column(centre.x + limit);
@@ -172,6 +172,24 @@ std::size_t collisiongrid::next(std::size_t index) const {
   return w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
 }
 
+std::uint64_t collisiongrid::nearmask(std::size_t word, std::uint64_t bits, const vect2d& centre,
+                                     double radius) const {
+  // Each bit's outcome is folded in without a branch: it is unpredictable,
+  // and a mispredicted branch per body would cost more than the test.
+  std::uint64_t keep = 0;
+  while (bits != 0) {
+    const int bit = std::countr_zero(bits);
+    bits &= bits - 1;
+    const std::size_t j = word * 64 + static_cast<std::size_t>(bit);
+    if (j >= shapes_.size()) break;
+    const Shape& s = shapes_[j];
+    const double limit = (radius + s.radius + kQuerySlack) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
+    const bool near = (std::abs(centre.x - s.x) <= limit) & (std::abs(centre.y - s.y) <= limit);
+    keep |= static_cast<std::uint64_t>(near) << bit;
+  }
+  return keep;
+}
+
 std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid) {
   if (index >= bodies.size() || bodies.size() != grid.size() || bodies[index] == nullptr) return 0;
   body& b = *bodies[index];
@@ -181,17 +199,17 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
   grid.query(query, b.radius, index);
   const std::uint64_t* const found = grid.found();
   const std::size_t words = grid.words();
-  // Walk the gathered bits in ascending order, a word at a time.
+  // Walk the gathered bits in ascending order, a word at a time, each word
+  // first narrowed to the bodies that pass the box test.
   std::size_t w = (index + 1) / 64;
-  std::uint64_t bits = w < words && grid.found_from() <= w ? found[w] : 0;
+  std::uint64_t bits = w < words && grid.found_from() <= w ? grid.nearmask(w, found[w], query, b.radius) : 0;
   for (;;) {
     while (bits == 0) {
       if (++w >= words) return tests;
-      bits = found[w];
+      bits = grid.nearmask(w, found[w], query, b.radius);
     }
     const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     bits &= bits - 1;
-    if (!grid.mayoverlap(j, b.pos, b.radius)) continue;
     body& o = *bodies[j];
     ++tests;
     if (!b.overlaps(o)) continue;
@@ -209,7 +227,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
       grid.query(query, b.radius, j);
       // Go on with the bits above j: the query rewrote the words from j + 1
       // on, clearing those at or below j in j's word.
-      bits = j % 64 == 63 ? 0 : found[w];
+      bits = j % 64 == 63 ? 0 : grid.nearmask(w, found[w], query, b.radius);
     }
   }
 }

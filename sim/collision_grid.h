@@ -39,6 +39,11 @@ class collisiongrid {
   const std::uint64_t* found() const { return found_.data(); }
   std::size_t found_from() const { return foundfrom_; }
   std::size_t words() const { return words_; }
+  // The bits of `bits` (word `word` of a bit set over the table) whose
+  // bodies pass the box test for every centre within kQuerySlack of
+  // `centre`: a body that a body of this radius anywhere there overlaps is
+  // never dropped.
+  std::uint64_t nearmask(std::size_t word, std::uint64_t bits, const vect2d& centre, double radius) const;
   // The number of bodies in the table the index was last built over.
   std::size_t size() const { return column_.size(); }
   // False only when the body at `index` certainly does not overlap a body
@@ -48,11 +53,13 @@ class collisiongrid {
   bool mayoverlap(std::size_t index, const vect2d& centre, double radius) const {
     if (index >= shapes_.size()) return false;
     const Shape& s = shapes_[index];
-    const double limit = (radius + s.radius) * (1.0 + 1e-9) + 1e-150;
+    const double limit = (radius + s.radius) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
     return std::abs(centre.x - s.x) <= limit && std::abs(centre.y - s.y) <= limit;
   }
 
   static constexpr double kQuerySlack = 0.5;
+  static constexpr double kRelativeMargin = 1e-9;
+  static constexpr double kAbsoluteMargin = 1e-150;
 
  private:
   std::int32_t column(double x) const;
@@ -84,7 +91,6 @@ class collisiongrid {
   std::vector<std::int32_t> row_;
   // The last query's result; only words above its `after` are meaningful.
   std::vector<std::uint64_t> found_;
-  std::vector<std::uint64_t> down_;
   std::size_t foundfrom_ = 0;
 };
 

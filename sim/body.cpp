@@ -26,9 +26,7 @@ body& body::Create(TList& list, double mass, double radius, double x, double y) 
   fresh.setpos(x, y);
   fresh.setmass(mass);
   fresh.setradius(radius);
-  TLink* node = list.AddLast(fresh);
-  node->_value->link = node;
-  return *node->_value;
+  return *list.AddLast(fresh)->_value;
 }
 
 void body::setradius(double r) {
@@ -60,6 +58,8 @@ TLink* TList::AddLast(const body& value) {
   Slot& slot = block.slots[block.used];
   ++block.used;
   slot.value = value;
+  // The stored body always knows its own node, whatever the copy carried.
+  slot.value.link = &slot.link;
   slot.link._value = &slot.value;
   slot.link._pred = _head._pred;
   slot.link._succ = &_head;

@@ -67,8 +67,8 @@ class TList {
   TList(const TList&) = delete;
   TList& operator=(const TList&) = delete;
 
-  // Copies value into the list's storage, appends a node holding that copy
-  // and returns the node.
+  // Copies value into the list's storage, appends a node holding that copy,
+  // points the copy's link at that node and returns the node.
   TLink* AddLast(const body& value);
   std::size_t Count() const { return count_; }
   // Makes room so that the next `count` bodies are stored in one block.

@@ -51,6 +51,16 @@ TEST(BodyList, KeepsOrderAndAddressesAcrossStorageBlocks) {
   EXPECT_EQ(list.Count(), made.size());
 }
 
+TEST(BodyList, AStoredCopyPointsAtItsOwnNode) {
+  TList first;
+  body& original = body::Create(first, 2, 1, 5, 5);
+  TList second;
+  TLink* node = second.AddLast(original);
+  EXPECT_NE(node->_value, &original);
+  EXPECT_EQ(node->_value->link, node);
+  EXPECT_EQ(original.link, first._head._succ);
+}
+
 TEST(BodyOverlaps, StrictlyCloserThanTheSumOfTheRadii) {
   TList list;
   body& a = body::Create(list, 1, 1.5, 0, 0);

@@ -8,8 +8,8 @@
 
 namespace platform::sdl {
 
-int SdlPlatform::MessageBox(Handle owner, const std::u16string& text,
-                            const std::u16string& caption, std::uint32_t style) {
+int SdlPlatform::MessageBox(Handle owner, const std::u16string& text, const std::u16string& caption,
+                            std::uint32_t style) {
   // SDL shows message boxes without its video subsystem running, and fails
   // at once where there is no display.
   const std::string text8 = Utf8(text);
@@ -84,9 +84,7 @@ bool SdlPlatform::SetCurrentDirectory(const std::u16string& path) {
   return linux_process::SetCurrentDirectory(path);
 }
 
-bool SdlPlatform::PathExists(const std::u16string& path) {
-  return linux_process::PathExists(path);
-}
+bool SdlPlatform::PathExists(const std::u16string& path) { return linux_process::PathExists(path); }
 
 std::u16string SdlPlatform::GetFullPathName(const std::u16string& path) {
   return linux_process::FullPath(path);

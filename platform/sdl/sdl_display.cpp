@@ -75,12 +75,12 @@ long SdlPlatform::ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) 
   for (int i = 0; i < count && !matched; ++i) {
     SDL_DisplayMode candidate{};
     if (SDL_GetDisplayMode(0, i, &candidate) != 0) continue;
-    matched = (!(mode->fields & kDmPelsWidth) ||
-               static_cast<std::uint32_t>(candidate.w) == mode->width) &&
-              (!(mode->fields & kDmPelsHeight) ||
-               static_cast<std::uint32_t>(candidate.h) == mode->height) &&
-              (!with_frequency ||
-               static_cast<std::uint32_t>(candidate.refresh_rate) == mode->frequency);
+    matched =
+        (!(mode->fields & kDmPelsWidth) ||
+         static_cast<std::uint32_t>(candidate.w) == mode->width) &&
+        (!(mode->fields & kDmPelsHeight) ||
+         static_cast<std::uint32_t>(candidate.h) == mode->height) &&
+        (!with_frequency || static_cast<std::uint32_t>(candidate.refresh_rate) == mode->frequency);
     if (matched) found = candidate;
   }
   if (!matched) {

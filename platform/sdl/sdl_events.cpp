@@ -79,8 +79,8 @@ void ConvertWheel(SdlState& state, const SDL_MouseWheelEvent& wheel) {
 
 // The window that gains the focus right after `from` loses it, when both
 // changes are in this batch; 0 otherwise.
-Handle FocusSuccessor(const SdlState& state, const std::vector<SDL_Event>& batch,
-                      std::size_t index, Handle from) {
+Handle FocusSuccessor(const SdlState& state, const std::vector<SDL_Event>& batch, std::size_t index,
+                      Handle from) {
   for (std::size_t i = index + 1; i < batch.size(); ++i) {
     const SDL_Event& e = batch[i];
     if (e.type != SDL_WINDOWEVENT) continue;
@@ -93,8 +93,7 @@ Handle FocusSuccessor(const SdlState& state, const std::vector<SDL_Event>& batch
   return 0;
 }
 
-void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch,
-                        std::size_t index) {
+void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch, std::size_t index) {
   const SDL_WindowEvent& event = batch[index].window;
   const Handle window = HandleOfSdlWindow(state, event.windowID);
   if (window == 0) return;
@@ -109,7 +108,8 @@ void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch,
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: MoveFocus(state, window, false); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-      if (state.active == window) MoveFocus(state, FocusSuccessor(state, batch, index, window), false);
+      if (state.active == window)
+        MoveFocus(state, FocusSuccessor(state, batch, index, window), false);
       break;
     default: break;
   }
@@ -306,8 +306,8 @@ std::intptr_t SdlPlatform::DispatchMessage(const Msg& msg) {
   return CallWindowProcedure(*state_, msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
-bool SdlPlatform::PostThreadMessage(ThreadId thread, std::uint32_t message,
-                                    std::uintptr_t wparam, std::intptr_t lparam) {
+bool SdlPlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std::uintptr_t wparam,
+                                    std::intptr_t lparam) {
   SdlState& state = *state_;
   if (thread != state.main_thread) return false;
   {

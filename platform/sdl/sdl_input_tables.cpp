@@ -21,6 +21,7 @@ struct Row {
 
 // US layout. Scan codes are the set-1 make codes; extended keys are the ones
 // whose make code carries the E0 prefix.
+// clang-format off
 constexpr Row kRows[] = {
     {SDL_SCANCODE_A, 'A', 0x1E, false}, {SDL_SCANCODE_B, 'B', 0x30, false},
     {SDL_SCANCODE_C, 'C', 0x2E, false}, {SDL_SCANCODE_D, 'D', 0x20, false},
@@ -103,6 +104,7 @@ constexpr Row kRows[] = {
     {SDL_SCANCODE_LALT, VK_MENU, 0x38, false}, {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
     {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true}, {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
 };
+// clang-format on
 
 using Table = std::array<KeyInfo, SDL_NUM_SCANCODES>;
 

@@ -190,13 +190,9 @@ void SdlPlatform::timeEndPeriod(std::uint32_t) {}
 
 // --- Threads -----------------------------------------------------------------
 
-ThreadId SdlPlatform::GetCurrentThreadId() {
-  return static_cast<ThreadId>(syscall(SYS_gettid));
-}
+ThreadId SdlPlatform::GetCurrentThreadId() { return static_cast<ThreadId>(syscall(SYS_gettid)); }
 
-std::uint32_t SdlPlatform::GetCurrentProcessId() {
-  return static_cast<std::uint32_t>(getpid());
-}
+std::uint32_t SdlPlatform::GetCurrentProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 SdlPlatform& InstallSdlPlatform() {
   // Never destroyed: at-exit handlers of the layers above still call it.

@@ -4,6 +4,19 @@
 
 namespace platform::sdl {
 
+namespace {
+
+// Screen and client coordinates are 32-bit and the conversion wraps, as
+// the window system's own does; computed unsigned, so it never overflows.
+std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+std::int32_t WrappingSub(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+}  // namespace
+
 bool ClientOrigin(SdlState& state, Handle window, Point& origin) {
   SdlWindow* w = FindWindow(state, window);
   if (w == nullptr) return false;
@@ -35,16 +48,16 @@ bool SdlPlatform::SetCursorPos(std::int32_t x, std::int32_t y) {
 bool SdlPlatform::ScreenToClient(Handle window, Point& point) {
   Point origin;
   if (!ClientOrigin(*state_, window, origin)) return false;
-  point.x -= origin.x;
-  point.y -= origin.y;
+  point.x = WrappingSub(point.x, origin.x);
+  point.y = WrappingSub(point.y, origin.y);
   return true;
 }
 
 bool SdlPlatform::ClientToScreen(Handle window, Point& point) {
   Point origin;
   if (!ClientOrigin(*state_, window, origin)) return false;
-  point.x += origin.x;
-  point.y += origin.y;
+  point.x = WrappingAdd(point.x, origin.x);
+  point.y = WrappingAdd(point.y, origin.y);
   return true;
 }
 

@@ -40,8 +40,8 @@ struct SdlWindow {
 
 struct SdlContext {
   SDL_GLContext gl = nullptr;
-  Handle window = 0;       // the window it was made for; 0 once that is gone
-  bool used = false;       // made current at least once
+  Handle window = 0;          // the window it was made for; 0 once that is gone
+  bool used = false;          // made current at least once
   bool swap_control = false;  // the swap interval can be set
 };
 

@@ -106,9 +106,8 @@ bool SdlPlatform::AdjustWindowRectEx(Rect&, std::uint32_t, bool, std::uint32_t) 
 }
 
 Handle SdlPlatform::CreateWindowEx(std::uint32_t ex_style, const std::u16string& class_name,
-                                   const std::u16string& title, std::uint32_t style,
-                                   std::int32_t x, std::int32_t y, std::int32_t width,
-                                   std::int32_t height) {
+                                   const std::u16string& title, std::uint32_t style, std::int32_t x,
+                                   std::int32_t y, std::int32_t width, std::int32_t height) {
   SdlState& state = *state_;
   if (state.classes.count(class_name) == 0) {
     state.last_error = u"The window class is not registered";

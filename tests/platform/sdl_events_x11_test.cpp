@@ -1,14 +1,14 @@
 // The SDL2 platform's message queue on a real X server: close requests
 // from the window manager and from signals, thread messages waking a wait,
 // a whole burst handled in one pump, activation between our windows.
-#include "tests/platform/sdl_x11_fixture.h"
-
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <thread>
+
+#include "tests/platform/sdl_x11_fixture.h"
 
 namespace platform::sdl {
 namespace {
@@ -97,9 +97,9 @@ TEST_F(SdlEvents, OnePumpHandlesAWholeBurstOfMoves) {
   SDL_Window* sdl = platform_->SdlWindowOf(window);
   ASSERT_NE(sdl, nullptr);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (SDL_PumpEvents(), SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEMOTION,
-                                          SDL_MOUSEMOTION) < 1000 &&
-         std::chrono::steady_clock::now() < deadline) {
+  while (SDL_PumpEvents(),
+         SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) < 1000 &&
+             std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   Msg msg;

@@ -1,5 +1,7 @@
 // The SDL2 platform's fixed input tables, checked against what Win32
 // reports for the same keys, buttons and wheel motion. No display needed.
+#include "platform/sdl/sdl_input_tables.h"
+
 #include <SDL_keyboard.h>
 #include <SDL_keycode.h>
 #include <SDL_mouse.h>
@@ -12,7 +14,6 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_input_tables.h"
 
 namespace platform::sdl {
 namespace {
@@ -35,6 +36,7 @@ TEST(SdlKeyTable, KnownKeysGiveWin32CodesScanCodesAndExtendedFlags) {
     int scan_code;
     bool extended;
   };
+  // clang-format off
   const Case cases[] = {
       {SDL_SCANCODE_A, 'A', 0x1E, false},      {SDL_SCANCODE_M, 'M', 0x32, false},
       {SDL_SCANCODE_Z, 'Z', 0x2C, false},      {SDL_SCANCODE_1, '1', 0x02, false},
@@ -55,6 +57,7 @@ TEST(SdlKeyTable, KnownKeysGiveWin32CodesScanCodesAndExtendedFlags) {
       {SDL_SCANCODE_RALT, 18, 0x38, true},     {SDL_SCANCODE_LGUI, 91, 0x5B, true},
       {SDL_SCANCODE_RGUI, 92, 0x5C, true},     {SDL_SCANCODE_CAPSLOCK, 0x14, 0x3A, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(SDL_GetScancodeName(c.scancode));
     const KeyInfo key = KeyForScancode(c.scancode);
@@ -121,7 +124,7 @@ TEST(SdlKeyTable, LettersFollowTheLayoutOtherKeysTheirPosition) {
 TEST(SdlKeyMessage, AltMakesSystemKeysUnlessControlIsHeldToo) {
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_F4, true, false));
   EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_F4, false, false));
-  EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_F4, true, true));  // AltGr
+  EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_F4, true, true));     // AltGr
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_LALT, false, false));  // Alt released
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_RALT, true, false));
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_F10, false, false));

@@ -207,12 +207,11 @@ TEST_F(SdlInput, ShiftControlAndAltAreToldApartBySide) {
     int sided;
     std::uint32_t down_message;
   };
-  for (const Case& c : {Case{XK_Shift_L, VK_SHIFT, 160, WM_KEYDOWN},
-                        Case{XK_Shift_R, VK_SHIFT, 161, WM_KEYDOWN},
-                        Case{XK_Control_L, VK_CONTROL, 162, WM_KEYDOWN},
-                        Case{XK_Control_R, VK_CONTROL, 163, WM_KEYDOWN},
-                        Case{XK_Alt_L, VK_MENU, 164, WM_SYSKEYDOWN},
-                        Case{XK_Alt_R, VK_MENU, 165, WM_SYSKEYDOWN}}) {
+  for (const Case& c :
+       {Case{XK_Shift_L, VK_SHIFT, 160, WM_KEYDOWN}, Case{XK_Shift_R, VK_SHIFT, 161, WM_KEYDOWN},
+        Case{XK_Control_L, VK_CONTROL, 162, WM_KEYDOWN},
+        Case{XK_Control_R, VK_CONTROL, 163, WM_KEYDOWN},
+        Case{XK_Alt_L, VK_MENU, 164, WM_SYSKEYDOWN}, Case{XK_Alt_R, VK_MENU, 165, WM_SYSKEYDOWN}}) {
     SCOPED_TRACE(c.sided);
     ASSERT_NE(XKeysymToKeycode(display_, c.sym), 0) << "the X keymap lacks the key";
     received_.clear();

@@ -19,7 +19,7 @@ TEST_F(SdlWindow, CentredClientAreaLiesExactlyWhereTheCallerPutIt) {
   const int left = desktop.right / 2 - 512 / 2;
   const int top = desktop.bottom / 2 - 512 / 2;
   const Handle window = OpenWindow(u"Vuble Toy", left, top, 512, 512);
-  ASSERT_NE(window, 0u) ;
+  ASSERT_NE(window, 0u);
   int x = 0;
   int y = 0;
   // A window manager places the frame after the window is shown.
@@ -48,8 +48,8 @@ TEST_F(SdlWindow, TitleIsUtf8AndTheSizeIsFixed) {
   unsigned long count = 0;
   unsigned long after = 0;
   unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(display_, xwindow, XInternAtom(display_, "_NET_WM_NAME", False),
-                               0, 256, False, XInternAtom(display_, "UTF8_STRING", False), &type,
+  ASSERT_EQ(XGetWindowProperty(display_, xwindow, XInternAtom(display_, "_NET_WM_NAME", False), 0,
+                               256, False, XInternAtom(display_, "UTF8_STRING", False), &type,
                                &format, &count, &after, &data),
             Success);
   ASSERT_NE(data, nullptr);
@@ -129,8 +129,8 @@ TEST_F(SdlWindow, SharedContextsSeeEachOthersTextures) {
 
   // A second window whose context shares with the first (made while the
   // first is current, as the graphics layer does).
-  const Handle second = platform_->CreateWindowEx(0, u"TestWindow", u"second", kCaptionStyle, 50,
-                                                  0, 32, 32);
+  const Handle second =
+      platform_->CreateWindowEx(0, u"TestWindow", u"second", kCaptionStyle, 50, 0, 32, 32);
   ASSERT_NE(second, 0u);
   windows_.push_back(second);
   PixelFormatRequest request;

@@ -95,8 +95,8 @@ class SdlWindowTest : public ::testing::Test {
   // Where the window's client area lies on the root window.
   bool ClientOrigin(Handle window, int& x, int& y) const {
     ::Window child = 0;
-    return XTranslateCoordinates(display_, XWindowOf(window), DefaultRootWindow(display_), 0,
-                                 0, &x, &y, &child) != 0;
+    return XTranslateCoordinates(display_, XWindowOf(window), DefaultRootWindow(display_), 0, 0, &x,
+                                 &y, &child) != 0;
   }
 
   // Pumps and dispatches until done() holds or about two seconds pass.

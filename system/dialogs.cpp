@@ -136,7 +136,7 @@ int Proceed(const Text& text, int serious) {
 Text RequestFile(const Text& text, const Text& extensions, int save, const Text& path) {
   platform::FileDialog request;
   request.title = text;
-  // "/" is this platform's separator: the part before the last one is the
+  // "/" is this platform's separator: the text before the last one is the
   // starting folder, the rest the proposed name.
   const std::size_t slash = path.rfind(u'/');
   if (slash == Text::npos) {

@@ -3,6 +3,15 @@
 #include "platform/sdl/sdl_state.h"
 
 namespace platform::sdl {
+namespace {
+
+// Coordinates are 32-bit and their conversion wraps, computed unsigned so
+// that no value a caller passes overflows.
+std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+}  // namespace
 
 namespace {
 

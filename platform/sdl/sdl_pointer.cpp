@@ -5,16 +5,6 @@
 namespace platform::sdl {
 namespace {
 
-// Coordinates are 32-bit and their conversion wraps, computed unsigned so
-// that no value a caller passes overflows.
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-}  // namespace
-
-namespace {
-
 // Screen and client coordinates are 32-bit and the conversion wraps, as
 // the window system's own does; computed unsigned, so it never overflows.
 std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {

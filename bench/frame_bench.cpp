@@ -42,8 +42,6 @@ constexpr int kWarmUpFrames = 300;
 constexpr std::int32_t kSeed = 777;
 constexpr std::int64_t kDrawsPerStep = 8;
 
-// The fake platform and the recorder outlive every at-exit handler, which
-// may still close the window through them.
 platform::FakePlatform* fake = nullptr;
 GlRecorder* recorder = nullptr;
 
@@ -85,7 +83,8 @@ const char* VariantName(variant v) {
   return "";
 }
 
-// Puts the recorder back behind `gl` when a run ends, however it ends.
+// Installs a GL table for one run and puts the previous one back when the
+// run ends, however it ends.
 class TableSwap {
  public:
   explicit TableSwap(const GlApi& table) : saved_(gl) { gl = table; }
@@ -274,6 +273,8 @@ class FrameReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Made before any module starts, so both outlive the at-exit handlers,
+  // which may still close the window through them.
   static platform::FakePlatform fakePlatform;
   static GlRecorder glRecorder;
   fake = &fakePlatform;

@@ -208,8 +208,10 @@ TPixmapPtr TPixmap::Create(std::int32_t width, std::int32_t height, std::int32_t
   }
   const std::int64_t row = static_cast<std::int64_t>(width) * BytesPerPixel(format);
   const std::int64_t pitch = (row + align - 1) / align * align;
-  const std::int64_t bytes = pitch * height;
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  // The pitch is checked first: a pitch above 2^31 times a height near 2^31
+  // would not fit even in 64 bits.
+  const std::int64_t bytes = pitch > kMax ? 0 : pitch * height;
   if (pitch > kMax || bytes > kMax) {
     throw RuntimeError(
         Format("Create(%d, %d, %d, %d): the buffer is too large", width, height, format, align));

@@ -7,6 +7,15 @@
 namespace platform {
 namespace {
 
+// Screen and client coordinates are 32-bit and the conversion wraps, as
+// the window system's own does; computed unsigned, so it never overflows.
+std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+std::int32_t WrappingSub(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
 // Log texts are ASCII; other code units show as '?'.
 std::string Narrow(const std::u16string& text) {
   std::string out;
@@ -309,16 +318,16 @@ bool FakePlatform::SetCursorPos(std::int32_t x, std::int32_t y) {
 bool FakePlatform::ScreenToClient(Handle window, Point& point) {
   const auto* w = Find(window);
   if (w == nullptr) return false;
-  point.x -= w->client_origin.x;
-  point.y -= w->client_origin.y;
+  point.x = WrappingSub(point.x, w->client_origin.x);
+  point.y = WrappingSub(point.y, w->client_origin.y);
   return true;
 }
 
 bool FakePlatform::ClientToScreen(Handle window, Point& point) {
   const auto* w = Find(window);
   if (w == nullptr) return false;
-  point.x += w->client_origin.x;
-  point.y += w->client_origin.y;
+  point.x = WrappingAdd(point.x, w->client_origin.x);
+  point.y = WrappingAdd(point.y, w->client_origin.y);
   return true;
 }
 

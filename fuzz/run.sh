@@ -2,11 +2,11 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # bounded number of executions from its seed corpus (fuzz/corpus/<target>/).
 # New inputs found go to build-fuzz/fuzz/corpus/, never into the repository.
-#   fuzz/run.sh [RUNS_PER_TARGET]      (default 200000)
+#   fuzz/run.sh [RUNS_PER_TARGET]      (default 20000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs="${1:-200000}"
+runs="${1:-20000}"
 jobs=$(( $(nproc) < 4 ? $(nproc) : 4 ))
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVUBLE_BUILD_FUZZ=ON -DVUBLE_BUILD_SDL=OFF -DVUBLE_BUILD_TESTS=OFF -DVUBLE_BUILD_BENCH=OFF \

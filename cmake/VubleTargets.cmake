@@ -1,16 +1,22 @@
 # One static library per source folder. Sources are the folder's own .cpp
 # files (not its subfolders); a folder without sources yet becomes an
-# interface library so that dependents can already link it.
+# interface library so that dependents can already link it. Headers are
+# included from the repository root when building and from
+# <prefix>/include/vuble once installed (cmake/VubleInstall.cmake).
+include(GNUInstallDirs)
+set(VUBLE_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/vuble)
 function(vuble_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                              $<INSTALL_INTERFACE:${VUBLE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_include_directories(${name} INTERFACE $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                                 $<INSTALL_INTERFACE:${VUBLE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
 endfunction()

@@ -233,8 +233,10 @@ int main(int argc, char** argv) {
         sum_change_rate += rate;
         ++rate_samples;
       }
-      std::printf("t=%6.1fs rss=%ld KiB frames=%.1f/s changes=%.1f/s grabs=%.1f/s cpu=%.0f%%\n",
-                  elapsed, rss, stats_rate, change_rate, grab_rate, 100 * cpu_share);
+      char frames[32] = "n/a";
+      if (stats_rate >= 0) std::snprintf(frames, sizeof frames, "%.1f/s", stats_rate);
+      std::printf("t=%6.1fs rss=%ld KiB frames=%s changes=%.1f/s grabs=%.1f/s cpu=%.0f%%\n",
+                  elapsed, rss, frames, change_rate, grab_rate, 100 * cpu_share);
       std::fflush(stdout);
       changes = 0;
       grabs = 0;

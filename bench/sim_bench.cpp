@@ -4,10 +4,19 @@
 //
 //   build/bench/sim_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
+//
+// For instruction counts, which a busy machine does not disturb, one
+// scenario and walk can be run alone for a fixed number of frames after the
+// warm-up, all of them inside measuredframes():
+//
+//   valgrind --tool=callgrind --toggle-collect='*measuredframes*'
+//       build/bench/sim_bench --frames=LeftHeldAtCentre/grid/50
+// and the collected instructions divided by the frame count.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,15 +32,48 @@ constexpr std::int32_t kSeed = 777;
 
 const char* WalkName(collisionwalk walk) { return walk == collisionwalk::literal ? "literal" : "grid"; }
 
-void Frame(benchmark::State& state, simscenario::kind scenario, collisionwalk walk) {
-  SeedRandom(kSeed);
-  simulation world(walk);
-  world.createbodies();
+struct settledworld {
+  simulation world;
   framedrawing drawing;
-  // Let the bodies settle into the scenario's shape (piled on the floor,
-  // gathered at the pointer) before measuring.
   std::int64_t frame = 0;
-  for (; frame < kWarmUpFrames; ++frame) world.frame(simscenario::Pointer(scenario, frame), drawing);
+  settledworld(simscenario::kind scenario, collisionwalk walk) : world(walk) {
+    SeedRandom(kSeed);
+    world.createbodies();
+    // Let the bodies settle into the scenario's shape (piled on the floor,
+    // gathered at the pointer) before measuring.
+    for (; frame < kWarmUpFrames; ++frame) world.frame(simscenario::Pointer(scenario, frame), drawing);
+  }
+};
+
+[[gnu::noinline]] void measuredframes(settledworld& s, simscenario::kind scenario, std::int64_t count) {
+  for (std::int64_t i = 0; i < count; ++i, ++s.frame) s.world.frame(simscenario::Pointer(scenario, s.frame), s.drawing);
+}
+
+// Runs "--frames=SCENARIO/WALK/COUNT"; false when the text names no
+// scenario or walk.
+bool CountFrames(const std::string& what) {
+  for (const simscenario::kind k : simscenario::kAll) {
+    for (const collisionwalk walk : {collisionwalk::literal, collisionwalk::grid}) {
+      const std::string prefix = std::string(simscenario::Name(k)) + "/" + WalkName(walk) + "/";
+      if (what.rfind(prefix, 0) != 0) continue;
+      const long count = std::strtol(what.c_str() + prefix.size(), nullptr, 10);
+      if (count <= 0 || count > 100000) return false;
+      settledworld s(k, walk);
+      const std::uint64_t before = s.world.overlaptests;
+      measuredframes(s, k, count);
+      std::printf("%s: %ld frames, %.0f overlap tests per frame\n", what.c_str(), count,
+                  static_cast<double>(s.world.overlaptests - before) / static_cast<double>(count));
+      return true;
+    }
+  }
+  return false;
+}
+
+void Frame(benchmark::State& state, simscenario::kind scenario, collisionwalk walk) {
+  settledworld s(scenario, walk);
+  simulation& world = s.world;
+  framedrawing& drawing = s.drawing;
+  std::int64_t& frame = s.frame;
   const std::uint64_t testsbefore = world.overlaptests;
   for (auto _ : state) {
     world.frame(simscenario::Pointer(scenario, frame), drawing);
@@ -84,6 +126,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]).rfind("--frames=", 0) == 0) {
+    if (CountFrames(argv[1] + 9)) return 0;
+    std::fprintf(stderr, "usage: sim_bench --frames=SCENARIO/literal|grid/COUNT\n");
+    return 2;
+  }
   for (const simscenario::kind k : simscenario::kAll) {
     for (const collisionwalk walk : {collisionwalk::literal, collisionwalk::grid}) {
       const std::string name = std::string("Frame/") + simscenario::Name(k) + "/" + WalkName(walk);

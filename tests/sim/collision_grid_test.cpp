@@ -148,6 +148,33 @@ TEST(GridQuery, GathersEveryOverlappingLaterBodyInOrder) {
   EXPECT_LT(gathered, table.size() * (table.size() - 1) / 2 / 5);
 }
 
+// A pass that stops before stepping every body leaves bodies in the index;
+// the next build, over a smaller table in other places, must not keep them.
+TEST(GridQuery, ARebuildForgetsBodiesLeftFromAnUnfinishedPass) {
+  TList list;
+  std::vector<body*> table;
+  SeedRandom(9);
+  for (int i = 0; i < 200; ++i) table.push_back(&body::Create(list, 3, 1.5, RandomRange(0, 40), RandomRange(0, 40)));
+  collisiongrid grid;
+  ASSERT_TRUE(grid.build(table));
+  for (std::size_t i = 0; i < 50; ++i) grid.remove(i);
+
+  TList small;
+  std::vector<body*> few;
+  for (int i = 0; i < 4; ++i) few.push_back(&body::Create(small, 3, 1.5, 10 + i, 10));
+  ASSERT_TRUE(grid.build(few));
+  grid.query(few[0]->pos, few[0]->radius, 0);
+  std::vector<std::size_t> found;
+  for (std::size_t j = grid.next(0); j != collisiongrid::kNone; j = grid.next(j)) found.push_back(j);
+  EXPECT_EQ(found, (std::vector<std::size_t>{1, 2, 3}));
+  // The first pushes the second to 12 and itself back to 9, just touching
+  // the third (tested, no overlap); the fourth is out of reach.
+  grid.remove(0);
+  EXPECT_EQ(gridwalk(0, few, grid), 2u);
+  EXPECT_EQ(few[0]->pos.x, 9.0);
+  EXPECT_EQ(few[1]->pos.x, 12.0);
+}
+
 TEST(GridQuery, IgnoresIndicesOutsideItsTableAndEmptySlots) {
   collisiongrid grid;
   grid.query(vect2d::Create(1, 1), 1, 0);  // never built: finds nothing

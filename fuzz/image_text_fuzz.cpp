@@ -146,7 +146,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  in.ConsumeIntegralInRange(-1, 15));
           break;
         }
-        case 1: image = LoadImageFrom(ArbitraryPixmap(in), in.ConsumeIntegralInRange(-1, 15)); break;
+        case 1:
+          image = LoadImageFrom(ArbitraryPixmap(in), in.ConsumeIntegralInRange(-1, 15));
+          break;
         case 2:
         case 3: DrawSomehow(in, image); break;
         case 4: {

@@ -150,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 3: world.fake.SetIconic(world.window, in.ConsumeBool()); break;
       case 4: world.fake.AdvanceClock(in.ConsumeIntegral<std::uint32_t>()); break;
       case 5:
-        world.fake.SetCursor(in.ConsumeIntegral<std::int32_t>(), in.ConsumeIntegral<std::int32_t>());
+        world.fake.SetCursor(in.ConsumeIntegral<std::int32_t>(),
+                             in.ConsumeIntegral<std::int32_t>());
         break;
       case 6: PostToMainThread(CountDeferred, nullptr, in.ConsumeIntegral<std::intptr_t>()); break;
       case 7:

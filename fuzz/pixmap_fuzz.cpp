@@ -87,7 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           if (slots[a]) slots[b] = DuplicatePixelBuffer(slots[a]);
           break;
         case 3:
-          if (slots[a] && slots[b]) slots[b]->Paste(slots[a], Coordinate(in, 40), Coordinate(in, 40));
+          if (slots[a] && slots[b]) {
+            slots[b]->Paste(slots[a], Coordinate(in, 40), Coordinate(in, 40));
+          }
           break;
         case 4:
           if (slots[a]) {
@@ -122,7 +124,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 10:
           if (slots[a]) {
             const std::int32_t w = Coordinate(in, 64), h = Coordinate(in, 64);
-            if (SmallEnough(w, h, slots[a]->format)) slots[b] = ResampledPixelBuffer(slots[a], w, h);
+            if (SmallEnough(w, h, slots[a]->format)) {
+              slots[b] = ResampledPixelBuffer(slots[a], w, h);
+            }
           }
           break;
         case 11:

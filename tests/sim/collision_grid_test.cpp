@@ -175,6 +175,25 @@ TEST(GridQuery, ARebuildForgetsBodiesLeftFromAnUnfinishedPass) {
   EXPECT_EQ(few[1]->pos.x, 12.0);
 }
 
+// The index summarises its bit sets in one word, so it takes at most 64
+// words of bodies; a larger table is walked along the list instead.
+TEST(GridQuery, TakesUpTo4096BodiesAndTheLastOneIsFound) {
+  TList list;
+  std::vector<body*> table;
+  for (int i = 0; i < 4097; ++i) table.push_back(&body::Create(list, 3, 1, 2.5 * (i % 64), 2.5 * (i / 64)));
+  collisiongrid grid;
+  EXPECT_FALSE(grid.build(table));
+  table.pop_back();
+  ASSERT_TRUE(grid.build(table));
+  // Move the last body onto the second last: the walk of the latter must
+  // find it in the topmost word.
+  table[4095]->setpos(table[4094]->pos.x + 0.5, table[4094]->pos.y);
+  grid.moved(4095);
+  for (std::size_t i = 0; i <= 4094; ++i) grid.remove(i);
+  EXPECT_EQ(gridwalk(4094, table, grid), 1u);
+  EXPECT_EQ(table[4094]->pos.dist(table[4095]->pos), 2.0);
+}
+
 TEST(GridQuery, IgnoresIndicesOutsideItsTableAndEmptySlots) {
   collisiongrid grid;
   grid.query(vect2d::Create(1, 1), 1, 0);  // never built: finds nothing

@@ -1,5 +1,7 @@
 #include "app/vuble_toy.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/pointer_tracker.h"
@@ -48,6 +50,13 @@ void vubletoy() {
   world.createbodies();
   HidePointer();
 
+  // With VUBLE_TOY_STATS=1 the toy reports its frame rate on standard error
+  // every 5 seconds (the soak test reads it).
+  const char* stats = std::getenv("VUBLE_TOY_STATS");
+  const bool report = stats != nullptr && stats[0] == '1';
+  std::uint32_t stats_start = static_cast<std::uint32_t>(ElapsedMillis());
+  std::uint32_t stats_frames = 0;
+
   framedrawing drawing;
   for (;;) {
     Cls();
@@ -56,6 +65,15 @@ void vubletoy() {
                 drawing);
     drawframe(drawing);
     Flip(-1);
+    if (report) {
+      ++stats_frames;
+      const std::uint32_t elapsed = static_cast<std::uint32_t>(ElapsedMillis()) - stats_start;
+      if (elapsed >= 5000) {
+        std::fprintf(stderr, "vuble-toy: %u frames in %u ms\n", stats_frames, elapsed);
+        stats_start += elapsed;
+        stats_frames = 0;
+      }
+    }
     if (TerminateRequested()) std::exit(0);
   }
 }

@@ -161,6 +161,16 @@ void ChangeDisplayMode(const GLContextRecord& record) {
   SetSwapInterval(sync);
 }
 
+// Reads the record's width and height from its window's client rectangle;
+// leaves them as they were when the platform cannot tell.
+void ReadClientSize(GLContextRecord& record) {
+  platform::Rect client;
+  if (platform::Current().GetClientRect(record.window, client)) {
+    record.width = client.right - client.left;
+    record.height = client.bottom - client.top;
+  }
+}
+
 }  // namespace
 
 GLContextRecordPtr contextList() { return Layer().contextList; }
@@ -247,14 +257,10 @@ GLContextRecordPtr AttachGLContext(platform::Handle window, int flags) {
   }
   auto record = std::make_shared<GLContextRecord>();
   record->mode = AttachedMode;
-  platform::Rect client;
-  if (p.GetClientRect(window, client)) {
-    record->width = client.right - client.left;
-    record->height = client.bottom - client.top;
-  }
   record->flags = flags;
   record->deviceContext = dc;
   record->window = window;
+  ReadClientSize(*record);
   record->glContext = context;
   PushRecord(record);
   return record;
@@ -304,15 +310,11 @@ GLContextRecordPtr CreateGLContext(int width, int height, int depth, int hertz, 
 
   auto record = std::make_shared<GLContextRecord>();
   record->mode = mode;
-  platform::Rect client;
-  if (p.GetClientRect(window, client)) {
-    record->width = client.right - client.left;
-    record->height = client.bottom - client.top;
-  }
   record->depth = depth;
   record->hertz = hertz;
   record->flags = flags;
   record->window = window;
+  ReadClientSize(*record);
 
   record->deviceContext = p.GetDC(window);
   if (record->deviceContext == 0 || !ApplyPixelFormat(record->deviceContext, flags)) {
@@ -350,12 +352,7 @@ void GLContextSettings(const GLContextRecordPtr& record, int& width, int& height
   width = height = depth = hertz = flags = 0;
   if (!record) return;
   if (record->mode == AttachedMode) {
-    // The owner may have resized its window since.
-    platform::Rect client;
-    if (platform::Current().GetClientRect(record->window, client)) {
-      record->width = client.right - client.left;
-      record->height = client.bottom - client.top;
-    }
+    ReadClientSize(*record);  // the owner may have resized its window since
   }
   width = record->width;
   height = record->height;

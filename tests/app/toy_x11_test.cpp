@@ -75,16 +75,16 @@ class ToyProcess {
   // Waits up to timeout for the process to end; its exit status, or -1.
   int WaitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (;;) {
       int status = 0;
       const pid_t r = waitpid(pid_, &status, WNOHANG);
       if (r == pid_) {
         exited_ = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       }
+      if (std::chrono::steady_clock::now() >= deadline) return -1;
       std::this_thread::sleep_for(20ms);
     }
-    return -1;
   }
 
   std::string Stderr() {
@@ -114,7 +114,7 @@ class ToyOnX11 : public ::testing::Test {
     // Input that arrives while the window is still being opened, before the
     // input layer listens, is not seen: start once frames are coming.
     ASSERT_TRUE(Eventually([](const x11tools::Picture& p) { return CountCells(p, 0, 512) > 0; }, 20s))
-        << "the toy drew no frame";
+        << "the toy drew no frame (exit status " << toy_->WaitForExit(0ms) << ", -1 while it runs)";
   }
 
   void TearDown() override {

@@ -36,8 +36,13 @@ std::string WindowName(Display* display, Window window) {
   return name;
 }
 
+bool Viewable(Display* display, Window window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
 Window Search(Display* display, Window window, const std::string& title) {
-  if (WindowName(display, window) == title) return window;
+  if (WindowName(display, window) == title && Viewable(display, window)) return window;
   Window root = 0, parent = 0;
   Window* children = nullptr;
   unsigned count = 0;

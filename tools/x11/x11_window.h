@@ -11,8 +11,11 @@
 
 namespace x11tools {
 
-// The first top-level-or-below window whose name is `title`, searching the
-// whole tree from the root; 0 when none. Waits up to timeout_ms for it.
+// The first viewable window whose name is `title`, searching the whole tree
+// from the root; 0 when none. Waits up to timeout_ms for it. Windows not
+// shown yet are passed over: a program may make a hidden window and replace
+// it under the same title before it shows one (the SDL platform does, to
+// choose the pixel format).
 Window FindWindowByTitle(Display* display, const std::string& title, int timeout_ms);
 
 // Where the window's client area lies on the root window.

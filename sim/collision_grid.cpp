@@ -1,170 +1,236 @@
 #include "sim/collision_grid.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 
 namespace {
 
-// Bodies far outside the world (thrown high by the pointer force) share the
-// border strips, so that stray bodies do not coarsen the index.
-constexpr double kRegionLow = -64.0;
-constexpr double kRegionHigh = 704.0;
-constexpr std::int32_t kMaxStripsPerAxis = 512;
-// Margins for rounding in the distance computation (relative) and for the
-// underflow of tiny squared differences (absolute), so that no pair that
-// `overlaps` accepts is skipped.
 constexpr double kRelativeMargin = collisiongrid::kRelativeMargin;
 constexpr double kAbsoluteMargin = collisiongrid::kAbsoluteMargin;
 constexpr double kQuerySlack = collisiongrid::kQuerySlack;
+constexpr std::int32_t kSpan = collisiongrid::kSpan;
+constexpr std::uint64_t kStripMask = collisiongrid::kStrips - 1;
 constexpr int kCollisionsPerWalk = 4;
-// Strip width as a share of the widest reach (twice the largest radius).
-// Any width is exact; this one balances the strips' population against the
-// number of strips a walk reads.
-constexpr double kStripShare = 1.0;
+// How far a pushed body may move from where it was entered and keep its
+// place in the sets, as a share of the widest reach (twice the largest
+// radius). Wider strips against fewer drifted bodies.
+constexpr double kDriftShare = 0.3;
+// How much wider than needed the strips are, relative, so that rounding in
+// the strip coordinates never separates two bodies that can overlap by more
+// than kSpan strips.
+constexpr double kStripMargin = 1e-2;
+// Strip coordinates are used up to these magnitudes: there, rounding moves
+// a coordinate by less than 2^41 * 2^-52 * 2 < 1e-3 strips, well inside the
+// margin. A body entered must lie within the first; the walking body may lie
+// within the second, beyond which nothing entered is within kSpan strips.
+constexpr double kEnterLimit = 0x1p40;
+constexpr double kWalkLimit = 0x1p41;
+
+static_assert(std::has_single_bit(collisiongrid::kStrips) && collisiongrid::kStrips > 2 * kSpan + 1);
 
 bool Finite(const vect2d& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
-
-// The index of f along an axis of n strips, clamped to the border strips;
-// non-decreasing in f, which keeps range queries conservative.
-std::int32_t ClampedIndex(double f, std::int32_t n) {
-  // Written as selects so that they compile to min/max without branches.
-  f = f > 0.0 ? f : 0.0;  // not-a-number gives 0 too
-  const double last = static_cast<double>(n - 1);
-  f = f < last ? f : last;
-  return static_cast<std::int32_t>(f);
-}
 
 std::uint64_t Bit(std::size_t index) { return std::uint64_t{1} << (index % 64); }
 
 // The words after word w, as bits of a word summary.
 std::uint64_t Above(std::size_t w) { return w >= 63 ? 0 : ~std::uint64_t{0} << (w + 1); }
 
+// Read for the walking body's sets when it lies too far out to have any.
+constexpr std::array<std::uint64_t, 64> kNoBodies{};
+
 }  // namespace
+
+[[gnu::always_inline]] inline bool collisiongrid::strip(const axis& a, double v, double limit,
+                                                        std::int64_t& out) {
+  const double t = (v - a.origin) * a.inverse;
+  if (!(std::abs(t) <= limit)) return false;
+  auto s = static_cast<std::int64_t>(t);
+  if (t < static_cast<double>(s)) --s;  // toward minus infinity
+  out = s;
+  return true;
+}
+
+void collisiongrid::mark(axis& a, std::size_t words, std::int64_t strip, std::size_t index) {
+  const std::size_t word = index / 64;
+  for (std::int64_t d = -kSpan; d <= kSpan; ++d) {
+    const std::size_t s = static_cast<std::uint64_t>(strip + d) & kStripMask;
+    if (a.words[s] == 0) a.used.push_back(static_cast<std::uint32_t>(s));
+    a.sets[s * words + word] |= Bit(index);
+    a.words[s] |= std::uint64_t{1} << word;
+  }
+}
+
+void collisiongrid::unmark(axis& a, std::size_t words, std::int64_t strip, std::size_t index) {
+  const std::size_t word = index / 64;
+  for (std::int64_t d = -kSpan; d <= kSpan; ++d) {
+    const std::size_t s = static_cast<std::uint64_t>(strip + d) & kStripMask;
+    std::uint64_t& bits = a.sets[s * words + word];
+    bits &= ~Bit(index);
+    if (bits == 0) a.words[s] &= ~(std::uint64_t{1} << word);
+  }
+}
+
+void collisiongrid::clear(axis& a, std::size_t words) {
+  if (a.sets.size() != kStrips * words) {
+    a.sets.assign(kStrips * words, 0);
+    a.words.assign(kStrips, 0);
+    a.used.clear();
+    return;
+  }
+  for (const std::uint32_t s : a.used) {
+    std::fill_n(a.sets.begin() + static_cast<std::ptrdiff_t>(s * words), words, 0);
+    a.words[s] = 0;
+  }
+  a.used.clear();
+}
 
 bool collisiongrid::build(const std::vector<body*>& bodies) {
   built_ = false;
   bodies_ = &bodies;
   const std::size_t n = bodies.size();
   words_ = (n + 63) / 64;
-  column_.assign(n, -1);
-  row_.assign(n, -1);
+  column_.assign(n, kOut);
+  row_.assign(n, kOut);
   shapes_.resize(n);
   found_.clear();
+  clear(columns_, words_);
+  clear(rows_, words_);
+  drifted_.assign(words_, 0);
+  driftedwords_ = 0;
 
   double maxradius = 0.0;
-  double lowx = kRegionHigh, lowy = kRegionHigh, highx = kRegionLow, highy = kRegionLow;
+  double lowx = 0.0, lowy = 0.0;
+  bool any = false;
   for (const body* b : bodies) {
     if (b == nullptr) continue;
     if (b->radius > maxradius) maxradius = b->radius;
     if (!Finite(b->pos)) continue;
-    lowx = std::min(lowx, b->pos.x);
-    highx = std::max(highx, b->pos.x);
-    lowy = std::min(lowy, b->pos.y);
-    highy = std::max(highy, b->pos.y);
+    lowx = any ? std::min(lowx, b->pos.x) : b->pos.x;
+    lowy = any ? std::min(lowy, b->pos.y) : b->pos.y;
+    any = true;
   }
   if (!std::isfinite(maxradius) || words_ > 64) return false;
   maxradius_ = maxradius;
-  lowx = std::max(lowx, kRegionLow);
-  lowy = std::max(lowy, kRegionLow);
-  highx = std::min(highx, kRegionHigh);
-  highy = std::min(highy, kRegionHigh);
-  if (highx < lowx) highx = lowx;
-  if (highy < lowy) highy = lowy;
-  const double extent = std::max(highx - lowx, highy - lowy);
-  const double strip = std::max({2.0 * maxradius * kStripShare, extent / kMaxStripsPerAxis, 1e-6});
-  originx_ = lowx;
-  originy_ = lowy;
-  inversestrip_ = 1.0 / strip;
-  columns_ = std::min(kMaxStripsPerAxis, static_cast<std::int32_t>((highx - lowx) / strip) + 1);
-  rows_ = std::min(kMaxStripsPerAxis, static_cast<std::int32_t>((highy - lowy) / strip) + 1);
-  columnbits_.assign(static_cast<std::size_t>(columns_) * words_, 0);
-  rowbits_.assign(static_cast<std::size_t>(rows_) * words_, 0);
-  columnwords_.assign(static_cast<std::size_t>(columns_), 0);
-  rowwords_.assign(static_cast<std::size_t>(rows_), 0);
+  allowance_ = kDriftShare * 2.0 * maxradius;
+  // A body of the table can overlap another only within the widest reach
+  // 2 * maxradius; with the other's drift that is less than
+  // kSpan / (1 + kStripMargin) strips, so their strips differ by at most
+  // kSpan.
+  const double width = std::max((2.0 * maxradius + allowance_) * (1.0 + kStripMargin) / kSpan, 1e-6);
+  columns_.origin = lowx;
+  rows_.origin = lowy;
+  columns_.inverse = rows_.inverse = 1.0 / width;
   for (std::size_t i = 0; i < n; ++i) insert(i);
   built_ = true;
   return true;
 }
 
-[[gnu::always_inline]] inline std::int32_t collisiongrid::column(double x) const {
-  return ClampedIndex((x - originx_) * inversestrip_, columns_);
-}
-
-[[gnu::always_inline]] inline std::int32_t collisiongrid::row(double y) const {
-  return ClampedIndex((y - originy_) * inversestrip_, rows_);
-}
-
 void collisiongrid::insert(std::size_t index) {
   const body* b = (*bodies_)[index];
+  Shape& shape = shapes_[index];
+  if (b == nullptr) {
+    // Never a candidate: the box test fails on a not-a-number.
+    shape = {NAN, NAN, NAN, NAN, NAN};
+    return;
+  }
+  shape = {b->pos.x, b->pos.y, b->radius, b->pos.x, b->pos.y};
   // A body with an infinite or not-a-number coordinate overlaps nothing.
-  if (b == nullptr || !Finite(b->pos)) return;
-  const vect2d& p = b->pos;
-  const std::int32_t c = column(p.x);
-  const std::int32_t r = row(p.y);
+  if (!Finite(b->pos)) return;
+  std::int64_t c = 0, r = 0;
+  if (!strip(columns_, b->pos.x, kEnterLimit, c) || !strip(rows_, b->pos.y, kEnterLimit, r)) {
+    drift(index);
+    return;
+  }
   column_[index] = c;
   row_[index] = r;
-  shapes_[index] = {p.x, p.y, b->radius};
-  columnbits_[static_cast<std::size_t>(c) * words_ + index / 64] |= Bit(index);
-  rowbits_[static_cast<std::size_t>(r) * words_ + index / 64] |= Bit(index);
-  columnwords_[static_cast<std::size_t>(c)] |= std::uint64_t{1} << (index / 64);
-  rowwords_[static_cast<std::size_t>(r)] |= std::uint64_t{1} << (index / 64);
+  mark(columns_, words_, c, index);
+  mark(rows_, words_, r, index);
+}
+
+void collisiongrid::drift(std::size_t index) {
+  drifted_[index / 64] |= Bit(index);
+  driftedwords_ |= std::uint64_t{1} << (index / 64);
+}
+
+std::size_t collisiongrid::drifted() const {
+  std::size_t count = 0;
+  for (const std::uint64_t w : drifted_) count += static_cast<std::size_t>(std::popcount(w));
+  return count;
 }
 
 void collisiongrid::remove(std::size_t index) {
-  if (index >= column_.size()) return;
-  const std::int32_t c = column_[index];
-  if (c < 0) return;
-  const std::int32_t r = row_[index];
-  std::uint64_t& across = columnbits_[static_cast<std::size_t>(c) * words_ + index / 64];
-  std::uint64_t& down = rowbits_[static_cast<std::size_t>(r) * words_ + index / 64];
-  across &= ~Bit(index);
-  down &= ~Bit(index);
-  if (across == 0) columnwords_[static_cast<std::size_t>(c)] &= ~(std::uint64_t{1} << (index / 64));
-  if (down == 0) rowwords_[static_cast<std::size_t>(r)] &= ~(std::uint64_t{1} << (index / 64));
-  column_[index] = -1;
-  row_[index] = -1;
+  if (index >= shapes_.size()) return;
+  if (column_[index] != kOut) {
+    unmark(columns_, words_, column_[index], index);
+    unmark(rows_, words_, row_[index], index);
+    column_[index] = kOut;
+    row_[index] = kOut;
+  }
+  std::uint64_t& bits = drifted_[index / 64];
+  bits &= ~Bit(index);
+  if (bits == 0) driftedwords_ &= ~(std::uint64_t{1} << (index / 64));
+  shapes_[index].x = NAN;
 }
 
 void collisiongrid::moved(std::size_t index) {
-  if (!built_ || index >= column_.size()) return;
+  if (!built_ || index >= shapes_.size() || (*bodies_)[index] == nullptr) return;
   const body* b = (*bodies_)[index];
-  if (b != nullptr && column_[index] >= 0 && Finite(b->pos) && column(b->pos.x) == column_[index] &&
-      row(b->pos.y) == row_[index]) {
-    shapes_[index].x = b->pos.x;
-    shapes_[index].y = b->pos.y;
+  Shape& s = shapes_[index];
+  s.x = b->pos.x;
+  s.y = b->pos.y;
+  // A body in no strip set is either drifted already or overlaps nothing.
+  if (column_[index] == kOut || (std::abs(s.x - s.x0) <= allowance_ && std::abs(s.y - s.y0) <= allowance_)) {
     return;
   }
-  remove(index);
-  insert(index);
-}
-
-[[gnu::always_inline]] inline bool collisiongrid::striprange(const vect2d& centre, double radius, double slack,
-                                                             range& out) const {
-  const double reach = radius + maxradius_;
-  // A negative or not-a-number reach admits no overlap at all.
-  if (!built_ || !(reach >= 0.0) || !Finite(centre)) return false;
-  // Every centre within reach plus slack, with room for the rounding of
-  // centre +- limit at the centre's own magnitude.
-  const double limit = (reach + slack) * (1.0 + kRelativeMargin) +
-                       kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
-  out.c0 = column(centre.x - limit);
-  out.c1 = column(centre.x + limit);
-  out.r0 = row(centre.y - limit);
-  out.r1 = row(centre.y + limit);
-  return true;
+  // Pushed too far: it is entered again where it is now, and stays in its
+  // old sets too (the sets only ever gain bodies during a pass, which keeps
+  // every query a superset).
+  std::int64_t c = 0, r = 0;
+  if (!strip(columns_, s.x, kEnterLimit, c) || !strip(rows_, s.y, kEnterLimit, r)) {
+    drift(index);
+    return;
+  }
+  s.x0 = s.x;
+  s.y0 = s.y;
+  if (c != column_[index]) mark(columns_, words_, c, index);
+  if (r != row_[index]) mark(rows_, words_, r, index);
+  column_[index] = c;
+  row_[index] = r;
 }
 
 void collisiongrid::query(const vect2d& centre, double radius, std::size_t after) {
   found_.clear();
-  range area;
-  if (after >= column_.size() || !striprange(centre, radius, kQuerySlack, area)) return;
+  const double reach = radius + maxradius_;
+  if (!built_ || after >= shapes_.size() || !(reach >= 0.0) || !Finite(centre)) return;
+  // Every centre within reach plus slack of the given one, where it was
+  // entered, with room for the rounding of centre +- limit.
+  const double limit = (reach + kQuerySlack + allowance_) * (1.0 + kRelativeMargin) +
+                       kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
+  // The sets to OR on one axis: every strip from lo to hi is within kSpan
+  // of one of them. All bodies when the range is too wide or too far out.
+  auto gather = [&](const axis& a, double v, std::size_t word) {
+    std::int64_t lo = 0, hi = 0;
+    if (!strip(a, v - limit, kWalkLimit, lo) || !strip(a, v + limit, kWalkLimit, hi) ||
+        hi - lo >= static_cast<std::int64_t>(kStrips)) {
+      return ~std::uint64_t{0};
+    }
+    std::uint64_t bits = 0;
+    const std::int64_t first = std::min(lo + kSpan, hi);
+    const std::int64_t last = std::max(hi - kSpan, first);
+    for (std::int64_t s = first; s <= last; ++s) {
+      bits |= a.sets[(static_cast<std::uint64_t>(s) & kStripMask) * words_ + word];
+    }
+    return bits;
+  };
   for (std::size_t w = (after + 1) / 64; w < words_; ++w) {
-    std::uint64_t bits = inrange(area, w);
+    std::uint64_t bits = (gather(columns_, centre.x, w) & gather(rows_, centre.y, w)) | drifted_[w];
     if (w == (after + 1) / 64) bits &= ~std::uint64_t{0} << ((after + 1) % 64);
     while (bits != 0) {
       const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
       bits &= bits - 1;
+      if (j >= shapes_.size()) break;
       const Shape& s = shapes_[j];
       const double near = (radius + s.radius + kQuerySlack) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
       if (std::abs(centre.x - s.x) <= near && std::abs(centre.y - s.y) <= near) {
@@ -175,7 +241,7 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
 }
 
 std::size_t collisiongrid::next(std::size_t index) const {
-  if (index >= column_.size()) return kNone;
+  if (index >= shapes_.size()) return kNone;
   const auto it = std::upper_bound(found_.begin(), found_.end(), index);
   return it == found_.end() ? kNone : *it;
 }
@@ -183,32 +249,58 @@ std::size_t collisiongrid::next(std::size_t index) const {
 std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid) {
   if (index >= bodies.size() || bodies.size() != grid.size() || bodies[index] == nullptr) return 0;
   body& b = *bodies[index];
-  collisiongrid::range area;
-  if (!grid.striprange(b.pos, b.radius, 0.0, area)) return 0;
+  // A body at a non-finite position, or with a negative or not-a-number
+  // reach, overlaps nothing.
+  if (!grid.built_ || !Finite(b.pos) || !(b.radius + grid.maxradius_ >= 0.0)) return 0;
+  // Every body that b can overlap is in the sets of b's column and row, or
+  // has drifted; bodies up to `index` (already stepped) are masked off. The
+  // sets are read a word at a time and only as far as the walk goes: it
+  // often ends at its fourth collision. Each body is tested against b's
+  // centre at the time, as the walk along the list does; the bodies after
+  // the current one have not moved, so after a collision only b's own
+  // strips can change, and then the current word is read again above the
+  // partner.
+  const std::size_t words = grid.words_;
+  const std::uint64_t* const drifted = grid.drifted_.data();
+  const collisiongrid::Shape* const shapes = grid.shapes_.data();
+  const std::uint64_t* across = kNoBodies.data();
+  const std::uint64_t* down = kNoBodies.data();
+  std::uint64_t summary = 0;
+  std::int64_t c = 0, r = 0;
+  auto locate = [&] {
+    if (collisiongrid::strip(grid.columns_, b.pos.x, kWalkLimit, c) &&
+        collisiongrid::strip(grid.rows_, b.pos.y, kWalkLimit, r)) {
+      const std::size_t cs = static_cast<std::uint64_t>(c) & kStripMask;
+      const std::size_t rs = static_cast<std::uint64_t>(r) & kStripMask;
+      across = grid.columns_.sets.data() + cs * words;
+      down = grid.rows_.sets.data() + rs * words;
+      summary = grid.columns_.words[cs] & grid.rows_.words[rs];
+    } else {
+      across = down = kNoBodies.data();
+      summary = 0;
+    }
+  };
+  locate();
+  // `todo` holds the words still to read that may have candidates.
+  std::size_t w = (index + 1) / 64;
+  std::uint64_t todo = (summary | grid.driftedwords_) & Above(w);
+  std::uint64_t bits = w < words ? ((across[w] & down[w]) | drifted[w]) & (~std::uint64_t{0} << ((index + 1) % 64)) : 0;
   std::uint64_t tests = 0;
   int resolved = 0;
-  // The bodies in the strips within reach, a word of the bit sets at a time
-  // and only as far as the walk goes: it usually ends at its fourth
-  // collision. Each body is tested against b's centre at the time, as the
-  // walk along the list does; the bodies after the current one have not
-  // moved, so after a collision only b's own range can change, and then the
-  // current word is read again above the partner.
-  // `todo` holds the words still to read that have bodies in both a
-  // column and a row of the range.
-  std::size_t w = (index + 1) / 64;
-  std::uint64_t todo = grid.inrangewords(area) & Above(w);
-  std::uint64_t bits = 0;
-  if (w < grid.words_) bits = grid.inrange(area, w) & (~std::uint64_t{0} << ((index + 1) % 64));
   for (;;) {
     while (bits == 0) {
       if (todo == 0) return tests;
       w = static_cast<std::size_t>(std::countr_zero(todo));
       todo &= todo - 1;
-      bits = grid.inrange(area, w);
+      bits = (across[w] & down[w]) | drifted[w];
     }
     const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     bits &= bits - 1;
-    if (!grid.mayoverlap(j, b.pos, b.radius)) continue;
+    // The box test of mayoverlap; every bit set belongs to a body of the
+    // table, so j needs no range check.
+    const collisiongrid::Shape& s = shapes[j];
+    const double limit = (b.radius + s.radius) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
+    if (!(std::abs(b.pos.x - s.x) <= limit && std::abs(b.pos.y - s.y) <= limit)) continue;
     body& o = *bodies[j];
     ++tests;
     if (!b.overlaps(o)) continue;
@@ -216,13 +308,13 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     o.sleep = 0;
     grid.moved(j);
     ++resolved;
-    if (resolved >= kCollisionsPerWalk) return tests;
-    collisiongrid::range now;
-    if (!grid.striprange(b.pos, b.radius, 0.0, now)) return tests;
-    if (!(now == area)) {
-      area = now;
-      bits = j % 64 == 63 ? 0 : grid.inrange(area, w) & (~std::uint64_t{0} << (j % 64 + 1));
-      todo = grid.inrangewords(area) & Above(w);
+    if (resolved >= kCollisionsPerWalk || !Finite(b.pos)) return tests;
+    const std::int64_t oldc = c, oldr = r;
+    const std::uint64_t* const oldacross = across;
+    locate();
+    if (c != oldc || r != oldr || across != oldacross) {
+      bits = j % 64 == 63 ? 0 : ((across[w] & down[w]) | drifted[w]) & (~std::uint64_t{0} << (j % 64 + 1));
+      todo = (summary | grid.driftedwords_) & Above(w);
     }
   }
 }

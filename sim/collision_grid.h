@@ -1,23 +1,30 @@
-// A spatial index over the bodies that a frame has not yet stepped, used by
-// the frame simulation to skip body pairs that cannot overlap.
+// A spatial index over the bodies of a frame, used by the frame simulation
+// to skip body pairs that cannot overlap.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "sim/body.h"
 
-// The index holds positions in a table of bodies. The plane is cut into
-// vertical and horizontal strips; each strip keeps a bit set of the bodies
-// whose centre lies in it, so the bodies in a box of strips are the AND of
-// two ORs, and they come out in ascending table order for free. It is built
-// at the start of the step pass; each body leaves it when its own step
-// begins, and a body pushed by a collision moves to its new strips, so the
-// index always shows the current centres of the bodies still to be stepped.
-// Queries are conservative: every body that `overlaps` could accept is among
-// the candidates, then the caller runs the exact test.
+// The index holds positions in a table of bodies, entered where they are
+// when the step pass begins. The plane is cut into vertical and horizontal
+// strips; every strip keeps the bit set of the bodies whose centre lies in
+// it or within kSpan strips of it, so the bodies that can overlap a body in
+// column c and row r are among one column set AND one row set, and they come
+// out in ascending table order for free. Strips are counted modulo kStrips
+// on each axis: bodies far apart may share a set, which only adds candidates.
+//
+// The sets never change during the pass. A body pushed by a collision
+// before its own step keeps its place in them while it stays within a drift
+// allowance of where it was entered (the strips are wide enough for that);
+// one pushed farther joins the set of drifted bodies, which every query
+// includes. The walk masks off the bodies already stepped. Queries are
+// conservative: every body that `overlaps` could accept is among the
+// candidates, then the caller runs the exact test.
 class collisiongrid {
  public:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -27,7 +34,9 @@ class collisiongrid {
   // or the table has more than 4096 bodies), in which case the index holds
   // nothing.
   bool build(const std::vector<body*>& bodies);
+  // Takes a body out of the index.
   void remove(std::size_t index);
+  // Tells the index that a body not yet stepped has been pushed.
   void moved(std::size_t index);
   // Gathers, in ascending table order, the bodies above `after` that may
   // overlap a body of the given radius centred anywhere within kQuerySlack
@@ -38,7 +47,9 @@ class collisiongrid {
   // The last query's bodies, ascending.
   const std::vector<std::uint32_t>& found() const { return found_; }
   // The number of bodies in the table the index was last built over.
-  std::size_t size() const { return column_.size(); }
+  std::size_t size() const { return shapes_.size(); }
+  // Bodies pushed beyond the drift allowance since the last build.
+  std::size_t drifted() const;
   // False only when the body at `index` certainly does not overlap a body
   // of the given centre and radius: a box test on the index's own copy of
   // its centre and radius, with margins for rounding, so it never rejects a
@@ -51,69 +62,61 @@ class collisiongrid {
   }
 
   static constexpr double kQuerySlack = 0.5;
+  // How many strips on each side of its own a body's bit sets reach.
+  static constexpr std::int32_t kSpan = 1;
+  // Strip sets per axis (a power of two).
+  static constexpr std::size_t kStrips = 256;
   static constexpr double kRelativeMargin = 1e-9;
   static constexpr double kAbsoluteMargin = 1e-150;
 
  private:
-  // The strips that hold every centre a body of the given radius anywhere
-  // within `slack` of `centre` may overlap; false when it overlaps nothing.
-  struct range {
-    std::int32_t c0 = 0;
-    std::int32_t c1 = -1;
-    std::int32_t r0 = 0;
-    std::int32_t r1 = -1;
-    bool operator==(const range&) const = default;
+  // One axis of strips: where strip 0 begins, strips per unit, the bit sets
+  // (words_ words per strip) and per strip its non-empty words (bit w for
+  // word w, so at most 64 words).
+  struct axis {
+    double origin = 0.0;
+    double inverse = 1.0;
+    std::vector<std::uint64_t> sets;
+    std::vector<std::uint64_t> words;
+    // The strips whose sets hold anything, to be cleared by the next build.
+    std::vector<std::uint32_t> used;
   };
-  bool striprange(const vect2d& centre, double radius, double slack, range& out) const;
-  // Word `word` of the bit set of the bodies in the range's strips.
-  std::uint64_t inrange(const range& area, std::size_t word) const {
-    const std::uint64_t* const columns = columnbits_.data() + word;
-    const std::uint64_t* const rows = rowbits_.data() + word;
-    std::uint64_t across = 0;
-    for (std::int32_t c = area.c0; c <= area.c1; ++c) across |= columns[static_cast<std::size_t>(c) * words_];
-    std::uint64_t down = 0;
-    for (std::int32_t r = area.r0; r <= area.r1; ++r) down |= rows[static_cast<std::size_t>(r) * words_];
-    return across & down;
-  }
-  // The words of the bit sets in which some body lies in both a column and
-  // a row of the range: bit w for word w.
-  std::uint64_t inrangewords(const range& area) const {
-    std::uint64_t across = 0;
-    for (std::int32_t c = area.c0; c <= area.c1; ++c) across |= columnwords_[static_cast<std::size_t>(c)];
-    std::uint64_t down = 0;
-    for (std::int32_t r = area.r0; r <= area.r1; ++r) down |= rowwords_[static_cast<std::size_t>(r)];
-    return across & down;
-  }
-  std::int32_t column(double x) const;
-  std::int32_t row(double y) const;
+  // The strip of coordinate v, false when v lies too far out (or is not a
+  // number) for its strip to be computed exactly enough.
+  static bool strip(const axis& a, double v, double limit, std::int64_t& out);
+  static void mark(axis& a, std::size_t words, std::int64_t strip, std::size_t index);
+  static void unmark(axis& a, std::size_t words, std::int64_t strip, std::size_t index);
+  static void clear(axis& a, std::size_t words);
   void insert(std::size_t index);
+  // Marks a body as possibly anywhere.
+  void drift(std::size_t index);
 
   const std::vector<body*>* bodies_ = nullptr;
   bool built_ = false;
   std::size_t words_ = 0;
-  double originx_ = 0.0;
-  double originy_ = 0.0;
-  double inversestrip_ = 1.0;
-  std::int32_t columns_ = 1;
-  std::int32_t rows_ = 1;
   double maxradius_ = 0.0;
-  // Bit sets, words_ words per strip.
-  std::vector<std::uint64_t> columnbits_;
-  std::vector<std::uint64_t> rowbits_;
-  // Per strip its non-empty words, bit w for word w (so at most 64 words).
-  std::vector<std::uint64_t> columnwords_;
-  std::vector<std::uint64_t> rowwords_;
-  // Per body a copy of its centre and radius, read by the box test far more
-  // often than the bodies themselves.
+  // How far a body may be pushed from where it was entered and stay in its
+  // sets.
+  double allowance_ = 0.0;
+  axis columns_;
+  axis rows_;
+  // The drifted bodies, and their non-empty words.
+  std::vector<std::uint64_t> drifted_;
+  std::uint64_t driftedwords_ = 0;
+  // Per body a copy of its current centre and radius, read by the box test
+  // far more often than the bodies themselves, and where it was entered.
   struct Shape {
     double x = 0.0;
     double y = 0.0;
     double radius = 0.0;
+    double x0 = 0.0;
+    double y0 = 0.0;
   };
   std::vector<Shape> shapes_;
-  // Per body its strips, -1 when it is not in the index.
-  std::vector<std::int32_t> column_;
-  std::vector<std::int32_t> row_;
+  // Per body its strips, or kOut when it is in no strip set.
+  static constexpr std::int64_t kOut = std::numeric_limits<std::int64_t>::min();
+  std::vector<std::int64_t> column_;
+  std::vector<std::int64_t> row_;
   std::vector<std::uint32_t> found_;
 
   friend std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid);

@@ -59,7 +59,6 @@ void simulation::frame(const pointerview& pointer, framedrawing& out) {
   if (usegrid) {
     for (std::size_t i = 0; i < order_.size(); ++i) {
       body& b = *order_[i];
-      grid_.remove(i);
       movebody(b);
       overlaptests += gridwalk(i, order_, grid_);
       finishbody(b, out);

@@ -1,0 +1,15 @@
+#include "platform/linux_memory.h"
+
+#include <malloc.h>
+
+namespace platform::linux_memory {
+
+void ReturnFreedLargeBlocks() {
+  // Setting either limit also stops glibc from moving them. Another C
+  // library (or a sanitizer's allocator) may not know these settings; then
+  // the calls do nothing and the defaults stay.
+  mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargeBlockBytes));
+  mallopt(M_TRIM_THRESHOLD, static_cast<int>(kLargeBlockBytes));
+}
+
+}  // namespace platform::linux_memory

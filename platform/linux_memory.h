@@ -14,8 +14,8 @@ constexpr std::size_t kLargeBlockBytes = 256 * 1024;
 // Fixes both limits at kLargeBlockBytes. By default glibc raises them after
 // every freed large block, up to the largest block freed so far (and twice
 // that for the heap top). The software GL driver turns over 512 KiB vertex
-// buffers every few frames and a 1 MiB upload buffer about every two
-// minutes; after the first 1 MiB buffer is freed, the 512 KiB buffers come
+// buffers every few frames and a 1 MiB buffer after about two minutes of
+// drawing; after that 1 MiB block is freed, the 512 KiB buffers come
 // from the heap, whose free top is then kept up to 2 MiB, so the resident
 // size steps up for good. With fixed limits they stay separate mappings and
 // the memory goes back when they are freed.

@@ -1,8 +1,9 @@
 // The soak driver run by tools/soak.sh: drives a running Vuble Toy with
 // random XTest input (moves, three buttons, wheel, keys, focus changes) for
-// a given time, samples its resident memory, processor use and how often its
-// window's picture changes, then asks it to close. Prints one line per
-// sample and a verdict; exits 0 when the memory and frame criteria hold.
+// a given time, samples its resident memory (in total and by kind of
+// mapping), processor use and how often its window's picture changes, then
+// asks it to close. Prints one line per sample and a verdict; exits 0 when
+// the memory and frame criteria hold.
 //
 // The frame rate is taken from the toy's own statistics lines when it writes
 // them ("vuble-toy: 300 frames in 5000 ms", to the file given as STATS);
@@ -40,6 +41,38 @@ long ReadRssKiB(int pid) {
     if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
   }
   return -1;
+}
+
+// The resident memory of the process's mappings by kind, in KiB: the heap
+// (grown with brk), other anonymous memory (blocks the allocator mapped on
+// their own, other threads' arenas, stacks, driver buffers) and memory backed
+// by files (code, fonts, shared memory). Tells what grew when the total did.
+struct RssParts {
+  long heap = 0, anon = 0, file = 0;
+};
+
+RssParts ReadRssParts(int pid) {
+  std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+  RssParts parts;
+  long* current = &parts.anon;
+  std::string line;
+  while (std::getline(smaps, line)) {
+    if (line.rfind("Rss:", 0) == 0) {
+      *current += std::strtol(line.c_str() + 4, nullptr, 10);
+      continue;
+    }
+    // A mapping's header: range, permissions, offset, device, inode, path.
+    std::istringstream fields(line);
+    std::string range, perms, offset, device, path;
+    long inode = -1;
+    if (!(fields >> range >> perms >> offset >> device >> inode) ||
+        range.find('-') == std::string::npos || perms.size() != 4) {
+      continue;
+    }
+    fields >> path;
+    current = path == "[heap]" ? &parts.heap : inode != 0 ? &parts.file : &parts.anon;
+  }
+  return parts;
 }
 
 // User plus system processor time of the process, in clock ticks.
@@ -154,6 +187,7 @@ int main(int argc, char** argv) {
   std::uint64_t last_picture = 0;
   int changes = 0, grabs = 0;
   long baseline_rss = -1, max_rss_after = 0, first_rss = ReadRssKiB(options.pid);
+  RssParts baseline_parts, max_parts;
   double min_change_rate = 1e9, sum_change_rate = 0;
   int rate_samples = 0;
   long long moves = 0, presses = 0, wheels = 0, keys = 0, focus_changes = 0;
@@ -210,6 +244,7 @@ int main(int argc, char** argv) {
           std::chrono::duration<double>(Clock::now() - start).count();
       const long rss = ReadRssKiB(options.pid);
       const long long cpu = ReadCpuTicks(options.pid);
+      const RssParts parts = ReadRssParts(options.pid);
       if (rss < 0 || cpu < 0) {
         alive = false;
         break;
@@ -227,16 +262,25 @@ int main(int argc, char** argv) {
                                static_cast<double>(ticks_per_second) / options.sample_seconds;
       cpu_before = cpu;
       if (elapsed >= options.warmup_seconds) {
-        if (baseline_rss < 0) baseline_rss = rss;
-        max_rss_after = std::max(max_rss_after, rss);
+        if (baseline_rss < 0) {
+          baseline_rss = rss;
+          baseline_parts = parts;
+        }
+        if (rss > max_rss_after) {
+          max_rss_after = rss;
+          max_parts = parts;
+        }
         min_change_rate = std::min(min_change_rate, rate);
         sum_change_rate += rate;
         ++rate_samples;
       }
       char frames[32] = "n/a";
       if (stats_rate >= 0) std::snprintf(frames, sizeof frames, "%.1f/s", stats_rate);
-      std::printf("t=%6.1fs rss=%ld KiB frames=%s changes=%.1f/s grabs=%.1f/s cpu=%.0f%%\n",
-                  elapsed, rss, frames, change_rate, grab_rate, 100 * cpu_share);
+      std::printf(
+          "t=%6.1fs rss=%ld KiB (heap %ld, anon %ld, file %ld) frames=%s changes=%.1f/s "
+          "grabs=%.1f/s cpu=%.0f%%\n",
+          elapsed, rss, parts.heap, parts.anon, parts.file, frames, change_rate, grab_rate,
+          100 * cpu_share);
       std::fflush(stdout);
       changes = 0;
       grabs = 0;
@@ -262,10 +306,12 @@ int main(int argc, char** argv) {
   std::printf(
       "soak: input moves=%lld presses=%lld wheel=%lld keys=%lld focus=%lld\n"
       "soak: RSS at %d s %ld KiB, highest after %ld KiB, growth %ld KiB (limit 1024)\n"
+      "soak: of that growth: heap %+ld KiB, anon %+ld KiB, file %+ld KiB\n"
       "soak: %s per second after %d s: mean %.1f, lowest %.1f (limit 55)\n",
       moves, presses, wheels, keys, focus_changes, options.warmup_seconds, baseline_rss,
-      max_rss_after, growth, counted_by_stats ? "frames" : "picture changes",
-      options.warmup_seconds, mean_rate,
+      max_rss_after, growth, max_parts.heap - baseline_parts.heap,
+      max_parts.anon - baseline_parts.anon, max_parts.file - baseline_parts.file,
+      counted_by_stats ? "frames" : "picture changes", options.warmup_seconds, mean_rate,
       rate_samples > 0 ? min_change_rate : 0.0);
   if (!alive) {
     std::printf("soak: FAIL: the toy ended during the run\n");

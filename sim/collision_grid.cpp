@@ -154,12 +154,6 @@ void collisiongrid::drift(std::size_t index) {
   driftedwords_ |= std::uint64_t{1} << (index / 64);
 }
 
-std::size_t collisiongrid::drifted() const {
-  std::size_t count = 0;
-  for (const std::uint64_t w : drifted_) count += static_cast<std::size_t>(std::popcount(w));
-  return count;
-}
-
 void collisiongrid::remove(std::size_t index) {
   if (index >= shapes_.size()) return;
   if (column_[index] != kOut) {
@@ -209,33 +203,40 @@ void collisiongrid::query(const vect2d& centre, double radius, std::size_t after
   const double limit = (reach + kQuerySlack + allowance_) * (1.0 + kRelativeMargin) +
                        kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
   // The sets to OR on one axis: every strip from lo to hi is within kSpan
-  // of one of them. All bodies when the range is too wide or too far out.
-  auto gather = [&](const axis& a, double v, std::size_t word) {
+  // of one from `first` to `last`. All bodies when the range is too wide or
+  // too far out.
+  struct span {
+    bool all = true;
+    std::int64_t first = 0;
+    std::int64_t last = -1;
+  };
+  auto strips = [&](const axis& a, double v) {
+    span out;
     std::int64_t lo = 0, hi = 0;
-    if (!strip(a, v - limit, kWalkLimit, lo) || !strip(a, v + limit, kWalkLimit, hi) ||
-        hi - lo >= static_cast<std::int64_t>(kStrips)) {
-      return ~std::uint64_t{0};
+    if (strip(a, v - limit, kWalkLimit, lo) && strip(a, v + limit, kWalkLimit, hi) &&
+        hi - lo < static_cast<std::int64_t>(kStrips)) {
+      out = {false, std::min(lo + kSpan, hi), std::max(hi - kSpan, std::min(lo + kSpan, hi))};
     }
+    return out;
+  };
+  auto gather = [&](const axis& a, const span& range, std::size_t word) {
+    if (range.all) return ~std::uint64_t{0};
     std::uint64_t bits = 0;
-    const std::int64_t first = std::min(lo + kSpan, hi);
-    const std::int64_t last = std::max(hi - kSpan, first);
-    for (std::int64_t s = first; s <= last; ++s) {
+    for (std::int64_t s = range.first; s <= range.last; ++s) {
       bits |= a.sets[(static_cast<std::uint64_t>(s) & kStripMask) * words_ + word];
     }
     return bits;
   };
+  const span across = strips(columns_, centre.x);
+  const span down = strips(rows_, centre.y);
   for (std::size_t w = (after + 1) / 64; w < words_; ++w) {
-    std::uint64_t bits = (gather(columns_, centre.x, w) & gather(rows_, centre.y, w)) | drifted_[w];
+    std::uint64_t bits = (gather(columns_, across, w) & gather(rows_, down, w)) | drifted_[w];
     if (w == (after + 1) / 64) bits &= ~std::uint64_t{0} << ((after + 1) % 64);
     while (bits != 0) {
       const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
       bits &= bits - 1;
       if (j >= shapes_.size()) break;
-      const Shape& s = shapes_[j];
-      const double near = (radius + s.radius + kQuerySlack) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
-      if (std::abs(centre.x - s.x) <= near && std::abs(centre.y - s.y) <= near) {
-        found_.push_back(static_cast<std::uint32_t>(j));
-      }
+      if (shapes_[j].near(centre, radius, kQuerySlack)) found_.push_back(static_cast<std::uint32_t>(j));
     }
   }
 }
@@ -266,8 +267,8 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
   const std::uint64_t* across = kNoBodies.data();
   const std::uint64_t* down = kNoBodies.data();
   std::uint64_t summary = 0;
-  std::int64_t c = 0, r = 0;
   auto locate = [&] {
+    std::int64_t c = 0, r = 0;
     if (collisiongrid::strip(grid.columns_, b.pos.x, kWalkLimit, c) &&
         collisiongrid::strip(grid.rows_, b.pos.y, kWalkLimit, r)) {
       const std::size_t cs = static_cast<std::uint64_t>(c) & kStripMask;
@@ -296,11 +297,8 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     }
     const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     bits &= bits - 1;
-    // The box test of mayoverlap; every bit set belongs to a body of the
-    // table, so j needs no range check.
-    const collisiongrid::Shape& s = shapes[j];
-    const double limit = (b.radius + s.radius) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
-    if (!(std::abs(b.pos.x - s.x) <= limit && std::abs(b.pos.y - s.y) <= limit)) continue;
+    // Every bit set belongs to a body of the table: no range check.
+    if (!shapes[j].near(b.pos, b.radius, 0.0)) continue;
     body& o = *bodies[j];
     ++tests;
     if (!b.overlaps(o)) continue;
@@ -309,10 +307,11 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     grid.moved(j);
     ++resolved;
     if (resolved >= kCollisionsPerWalk || !Finite(b.pos)) return tests;
-    const std::int64_t oldc = c, oldr = r;
+    // Strips that wrap onto the same sets read the same bits.
     const std::uint64_t* const oldacross = across;
+    const std::uint64_t* const olddown = down;
     locate();
-    if (c != oldc || r != oldr || across != oldacross) {
+    if (across != oldacross || down != olddown) {
       bits = j % 64 == 63 ? 0 : ((across[w] & down[w]) | drifted[w]) & (~std::uint64_t{0} << (j % 64 + 1));
       todo = (summary | grid.driftedwords_) & Above(w);
     }

@@ -48,17 +48,12 @@ class collisiongrid {
   const std::vector<std::uint32_t>& found() const { return found_; }
   // The number of bodies in the table the index was last built over.
   std::size_t size() const { return shapes_.size(); }
-  // Bodies pushed beyond the drift allowance since the last build.
-  std::size_t drifted() const;
   // False only when the body at `index` certainly does not overlap a body
   // of the given centre and radius: a box test on the index's own copy of
   // its centre and radius, with margins for rounding, so it never rejects a
   // pair that `overlaps` would accept.
   bool mayoverlap(std::size_t index, const vect2d& centre, double radius) const {
-    if (index >= shapes_.size()) return false;
-    const Shape& s = shapes_[index];
-    const double limit = (radius + s.radius) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
-    return std::abs(centre.x - s.x) <= limit && std::abs(centre.y - s.y) <= limit;
+    return index < shapes_.size() && shapes_[index].near(centre, radius, 0.0);
   }
 
   static constexpr double kQuerySlack = 0.5;
@@ -111,6 +106,12 @@ class collisiongrid {
     double radius = 0.0;
     double x0 = 0.0;
     double y0 = 0.0;
+    // The box test: false only when this body is certainly farther than
+    // `slack` from overlapping a body of the given centre and radius.
+    bool near(const vect2d& centre, double r, double slack) const {
+      const double limit = (r + radius + slack) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
+      return std::abs(centre.x - x) <= limit && std::abs(centre.y - y) <= limit;
+    }
   };
   std::vector<Shape> shapes_;
   // Per body its strips, or kOut when it is in no strip set.

@@ -6,37 +6,19 @@
 #include <functional>
 #include <string>
 
-#include "gfx/flat2d.h"
-#include "gfx/gl_flat2d_driver.h"
-#include "platform/sdl/sdl_platform.h"
-#include "support/format.h"
-#include "system/startup.h"
+#include "tests/gfx/real_window_suite.h"
 
 namespace {
 
-constexpr int kSize = 64;
-constexpr std::uint32_t kRgb = 0x00FFFFFF;  // the window may have no alpha channel
-
-class Draw : public ::testing::Test {
+class Draw : public RealWindowSuite {
  protected:
-  static void SetUpTestSuite() {
-    platform::sdl::InstallSdlPlatform();
-    StartGLFlat2DModule();
-    ApplicationTitle = u"Vuble draw test";
-    graphics_ = OpenGraphics(kSize, kSize, 0, 0, 0);
-  }
-  static void TearDownTestSuite() {
-    EndOpenedGraphics();
-    graphics_ = nullptr;
-  }
+  static void SetUpTestSuite() { OpenSuiteWindow(u"Vuble draw test"); }
 
   void SetUp() override {
-    ASSERT_TRUE(graphics_) << ToUtf8(LastGraphicsError());
+    RealWindowSuite::SetUp();
+    if (HasFatalFailure()) return;
     SetViewport(0, 0, kSize, kSize);
-    SetBlend(MaskedBlend);
     SetAlpha(1);
-    SetColor(255, 255, 255);
-    SetClsColor(0, 0, 0);
     Cls();
   }
 
@@ -56,11 +38,7 @@ class Draw : public ::testing::Test {
     }
     EXPECT_EQ(wrong, 0);
   }
-
-  static std::shared_ptr<TGraphics> graphics_;
 };
-
-std::shared_ptr<TGraphics> Draw::graphics_;
 
 TEST_F(Draw, ClsFillsWithTheClearColour) {
   SetClsColor(255, 0, 0);

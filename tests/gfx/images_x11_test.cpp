@@ -7,40 +7,22 @@
 #include <cstdint>
 #include <span>
 
-#include "gfx/flat2d.h"
 #include "gfx/font_resources.h"
 #include "gfx/gl_api.h"
-#include "gfx/gl_flat2d_driver.h"
 #include "gfx/image.h"
 #include "gfx/image_font.h"
 #include "gfx/overlay.h"
-#include "platform/sdl/sdl_platform.h"
-#include "support/format.h"
-#include "system/startup.h"
+#include "tests/gfx/real_window_suite.h"
 
 namespace {
 
-constexpr int kSize = 64;
-constexpr std::uint32_t kRgb = 0x00FFFFFF;  // the window may have no alpha channel
-
-class Images : public ::testing::Test {
+class Images : public RealWindowSuite {
  protected:
-  static void SetUpTestSuite() {
-    platform::sdl::InstallSdlPlatform();
-    StartGLFlat2DModule();
-    ApplicationTitle = u"Vuble images test";
-    graphics_ = OpenGraphics(kSize, kSize, 0, 0, 0);
-  }
-  static void TearDownTestSuite() {
-    EndOpenedGraphics();
-    graphics_ = nullptr;
-  }
+  static void SetUpTestSuite() { OpenSuiteWindow(u"Vuble images test"); }
 
   void SetUp() override {
-    ASSERT_TRUE(graphics_) << ToUtf8(LastGraphicsError());
-    SetBlend(MaskedBlend);
-    SetColor(255, 255, 255);
-    SetClsColor(0, 0, 0);
+    RealWindowSuite::SetUp();
+    if (HasFatalFailure()) return;
     SetDrawRotation(0);
     Cls();
   }
@@ -62,11 +44,7 @@ class Images : public ::testing::Test {
     }
     EXPECT_EQ(wrong, 0);
   }
-
-  static std::shared_ptr<TGraphics> graphics_;
 };
-
-std::shared_ptr<TGraphics> Images::graphics_;
 
 TEST_F(Images, DefaultFontTextLandsGlyphByGlyph) {
   const auto font = FindResource(u"quillfont.bin");

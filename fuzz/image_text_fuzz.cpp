@@ -105,7 +105,9 @@ void DrawSomehow(FuzzedDataProvider& in, const TImagePtr& image) {
     case 3:
       // A tiny image tiled over the viewport is a quarter of a million
       // recorded quads: legal, but too slow to fuzz.
-      if (ImagePixelWidth(image) * ImagePixelHeight(image) >= 16) {
+      // An image of no frames may claim any cell size, so the area is
+      // taken in 64 bits.
+      if (static_cast<std::int64_t>(ImagePixelWidth(image)) * ImagePixelHeight(image) >= 16) {
         TileImageOver(image, ArbitraryFloat(in, 600), ArbitraryFloat(in, 600), frame);
       }
       break;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/utf.h"
+#include "support/text.h"
 
 extern char** environ;
 
@@ -133,7 +133,7 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
 // Converts each text for an argument vector; false when one holds a NUL,
 // which an argument cannot carry whole.
 bool ToArgument(const std::u16string& text, std::string& argument) {
-  argument = Utf8(text);
+  argument = ToUtf8(text);
   return argument.find('\0') == std::string::npos;
 }
 
@@ -188,7 +188,7 @@ bool Chosen(int status, const std::string& output, std::u16string& chosen) {
   if (status != 0) return false;
   std::string line = output.substr(0, output.find('\n'));
   if (line.empty()) return false;
-  chosen = Utf16(line);
+  chosen = FromUtf8(line);
   return true;
 }
 

@@ -4,7 +4,7 @@
 #include "platform/linux_shell.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace platform::sdl {
 
@@ -12,8 +12,8 @@ int SdlPlatform::MessageBox(Handle owner, const std::u16string& text, const std:
                             std::uint32_t style) {
   // SDL shows message boxes without its video subsystem running, and fails
   // at once where there is no display.
-  const std::string text8 = Utf8(text);
-  const std::string caption8 = Utf8(caption);
+  const std::string text8 = ToUtf8(text);
+  const std::string caption8 = ToUtf8(caption);
   SDL_MessageBoxData box{};
   box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
   if ((style & 0xF0) == MB_ICONWARNING) {

@@ -6,7 +6,7 @@
 #include "platform/sdl/sdl_input_tables.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace platform::sdl {
 
@@ -40,7 +40,7 @@ void ConvertKey(SdlState& state, const SDL_KeyboardEvent& key) {
 
 void ConvertText(SdlState& state, const SDL_TextInputEvent& text) {
   const Handle window = EventWindow(state, text.windowID, true);
-  for (char16_t unit : Utf16(text.text)) Queue(state, window, WM_CHAR, unit, 1);
+  for (char16_t unit : FromUtf8(text.text)) Queue(state, window, WM_CHAR, unit, 1);
 }
 
 void ConvertMotion(SdlState& state, const SDL_MouseMotionEvent& motion) {

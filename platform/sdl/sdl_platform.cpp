@@ -65,7 +65,7 @@
 #include <string>
 
 #include "platform/sdl/sdl_state.h"
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace platform::sdl {
 namespace {
@@ -132,7 +132,7 @@ bool EnsureVideo(SdlState& state) {
 }
 
 void KeepSdlError(SdlState& state, const char* what) {
-  state.last_error = Utf16(std::string(what) + SDL_GetError());
+  state.last_error = FromUtf8(std::string(what) + SDL_GetError());
 }
 
 SdlWindow* FindWindow(SdlState& state, Handle window) {

@@ -6,7 +6,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/sdl/sdl_x11.h"
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace platform::sdl {
 namespace {
@@ -23,7 +23,7 @@ void ResetGlAttributes() {
 SDL_Window* MakeSdlWindow(const SdlWindow& w) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   if ((w.style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
-  return SDL_CreateWindow(Utf8(w.title).c_str(), w.x, w.y, w.width, w.height, flags);
+  return SDL_CreateWindow(ToUtf8(w.title).c_str(), w.x, w.y, w.width, w.height, flags);
 }
 
 void Adopt(SdlState& state, Handle handle, SdlWindow& w, SDL_Window* sdl) {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace {
 
@@ -22,20 +22,20 @@ class LinuxProcessTest : public testing::Test {
     char name[] = "/tmp/vuble-process-XXXXXX";
     ASSERT_NE(mkdtemp(name), nullptr);
     dir_ = std::filesystem::canonical(name).string();
-    ASSERT_TRUE(process::SetCurrentDirectory(platform::Utf16(dir_)));
+    ASSERT_TRUE(process::SetCurrentDirectory(FromUtf8(dir_)));
   }
   void TearDown() override {
     std::filesystem::current_path(original_);
     std::filesystem::remove_all(dir_);
   }
-  std::u16string Dir() const { return platform::Utf16(dir_); }
+  std::u16string Dir() const { return FromUtf8(dir_); }
 
   std::filesystem::path original_;
   std::string dir_;
 };
 
 TEST_F(LinuxProcessTest, ExecutablePathIsTheResolvedExecutable) {
-  const std::string path = platform::Utf8(process::ExecutablePath());
+  const std::string path = ToUtf8(process::ExecutablePath());
   EXPECT_EQ(path, std::filesystem::canonical("/proc/self/exe").string());
   EXPECT_EQ(std::filesystem::path(path).filename(), "platform_tests");
 }
@@ -75,7 +75,7 @@ TEST_F(LinuxProcessTest, FullPathIsLexical) {
       {u"-rf", Dir() + u"/-rf"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(process::FullPath(c.path), c.full) << platform::Utf8(c.path);
+    EXPECT_EQ(process::FullPath(c.path), c.full) << ToUtf8(c.path);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace {
 
@@ -195,7 +195,7 @@ TEST_F(LinuxShellTest, HostileTextsArriveWholeAndRunNothing) {
   Stub("xdg-open", "", 0);
   std::u16string chosen;
   for (const auto& text : texts) {
-    const std::u16string wide = platform::Utf16(text);
+    const std::u16string wide = FromUtf8(text);
     // A path starting with "-" is made explicitly relative.
     const std::string path = text[0] == '-' ? "./" + text : text;
     platform::FileDialog request;

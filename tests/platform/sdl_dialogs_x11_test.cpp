@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/utf.h"
+#include "support/text.h"
 
 namespace platform::sdl {
 namespace {
@@ -114,7 +114,7 @@ int ShowAndAnswer(std::uint32_t style, Answer answer, Handle owner = 0) {
   int status = -1;
   waitpid(user, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-      << "the box never appeared: " << Utf8(Current().LastErrorText());
+      << "the box never appeared: " << ToUtf8(Current().LastErrorText());
   return result;
 }
 

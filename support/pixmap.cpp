@@ -147,6 +147,8 @@ void TPixmap::Paste(const TPixmapPtr& source, std::int32_t x, std::int32_t y) {
   }
   // A source that shares memory with the destination (a view of this buffer)
   // would be overwritten while it is read: paste from a copy instead.
+  // A buffer without columns has rows but nothing in them.
+  if (source->width == 0) return;
   const TPixmapPtr from = Overlap(*source, *this) ? source->Copy() : source;
   for (std::int32_t i = 0; i < from->height; ++i) {
     ConvertPixelRow(At(*from, 0, i), from->format, At(*this, x, y + i), format, from->width);
@@ -158,6 +160,7 @@ TPixmapPtr TPixmap::Convert(std::int32_t newFormat) {
     throw RuntimeError(Format("Convert(%d): unknown pixel format %d", newFormat, newFormat));
   }
   TPixmapPtr result = Create(width, height, newFormat, 4);
+  if (width == 0) return result;
   for (std::int32_t y = 0; y < height; ++y) {
     ConvertPixelRow(At(*this, 0, y), format, At(*result, 0, y), newFormat, width);
   }
@@ -264,7 +267,7 @@ void TPixmap::ClearPixels(std::uint32_t argb) {
   }
   std::uint8_t bytes[4];
   const std::int32_t n = EncodePixel(format, argb, bytes);
-  if (n == 0) return;
+  if (n == 0 || width == 0) return;
   for (std::int32_t y = 0; y < height; ++y) {
     std::uint8_t* p = At(*this, 0, y);
     for (std::int32_t x = 0; x < width; ++x, p += n)

@@ -69,6 +69,7 @@ TPixmapPtr MaskedPixelBuffer(const TPixmapPtr& p, std::int32_t red, std::int32_t
   const std::int32_t w = q->width;
   const std::int32_t h = q->height;
   TPixmapPtr result = TPixmap::Create(w, h, RGBAFormat, 4);
+  if (w == 0) return result;
   auto masked = [&](const std::uint8_t* c) { return c[0] == red && c[1] == green && c[2] == blue; };
   for (std::int32_t y = 0; y < h; ++y) {
     for (std::int32_t x = 0; x < w; ++x) {
@@ -102,6 +103,7 @@ TPixmapPtr MaskedPixelBuffer(const TPixmapPtr& p, std::int32_t red, std::int32_t
 TPixmapPtr MirrorBufferX(const TPixmapPtr& p) {
   const TPixmap& src = Require(p, "MirrorBufferX");
   TPixmapPtr result = TPixmap::Create(src.width, src.height, src.format, 4);
+  if (src.width == 0) return result;
   const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel(src.format));
   for (std::int32_t y = 0; y < src.height; ++y) {
     for (std::int32_t i = 0; i < src.width; ++i) {

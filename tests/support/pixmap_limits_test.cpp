@@ -27,4 +27,21 @@ TEST(PixelBufferLimits, HugePitchTimesHugeHeightIsRefused) {
   EXPECT_EQ(TPixmap::Create(0, kMax, RGBAFormat, kMax)->pitch, 0);
 }
 
+// A buffer without columns may still claim two billion rows; every
+// operation on it finishes at once instead of visiting each empty row.
+TEST(PixelBufferLimits, ABufferWithoutColumnsIsDoneWithAtOnce) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  const TPixmapPtr tall = TPixmap::Create(0, kMax, RGBFormat, 4);
+  for (const TPixmapPtr& result :
+       {tall->Convert(RGBAFormat), tall->Copy(), MaskedPixelBuffer(tall, 1, 2, 3),
+        MirrorBufferX(tall), MirrorBufferY(tall)}) {
+    EXPECT_EQ(result->width, 0);
+    EXPECT_EQ(result->height, kMax);
+  }
+  const TPixmapPtr target = TPixmap::Create(0, kMax, AlphaFormat, 4);
+  target->Paste(tall, 0, 0);
+  target->ClearPixels(0x80FFFFFFu);
+  EXPECT_EQ(target->height, kMax);
+}
+
 }  // namespace

@@ -30,7 +30,6 @@
 #include "gfx/gl_recorder.h"
 #include "gfx/graphics.h"
 #include "platform/fake_platform.h"
-#include "sim/random.h"
 #include "sim/simulation.h"
 #include "support/text.h"
 #include "system/startup.h"
@@ -38,8 +37,6 @@
 
 namespace {
 
-constexpr int kWarmUpFrames = 300;
-constexpr std::int32_t kSeed = 777;
 constexpr std::int64_t kDrawsPerStep = 8;
 
 platform::FakePlatform* fake = nullptr;
@@ -116,15 +113,9 @@ void WholeFrame(const pointerview& pointer, simulation& world, framedrawing& dra
 }
 
 void Frame(benchmark::State& state, simscenario::kind scenario, variant v) {
-  SeedRandom(kSeed);
   simulation world(collisionwalk::grid);
-  world.createbodies();
   framedrawing drawing;
-  // Let the bodies settle into the scenario's shape (piled on the floor,
-  // gathered at the pointer) before measuring.
-  std::int64_t frame = 0;
-  for (; frame < kWarmUpFrames; ++frame)
-    world.frame(simscenario::Pointer(scenario, frame), drawing);
+  std::int64_t frame = simscenario::Settle(world, scenario, drawing);
 
   const TableSwap swap(v == variant::recorder ? gl : NullGlApi());
   if (v != variant::simulation) {
@@ -174,13 +165,9 @@ void Frame(benchmark::State& state, simscenario::kind scenario, variant v) {
 // null table: both must see the same number of calls, or the null variant
 // would not measure the same work. Prints the frame's call mix.
 bool CheckTables() {
-  SeedRandom(kSeed);
   simulation world(collisionwalk::grid);
-  world.createbodies();
   framedrawing drawing;
-  for (std::int64_t frame = 0; frame < kWarmUpFrames; ++frame) {
-    world.frame(simscenario::Pointer(simscenario::kind::leftcentre, frame), drawing);
-  }
+  simscenario::Settle(world, simscenario::kind::leftcentre, drawing);
   recorder->ClearCalls();
   Cls();
   drawframe(drawing);

@@ -24,7 +24,6 @@
 #include "gfx/gl_api.h"
 #include "gfx/graphics.h"
 #include "platform/sdl/sdl_platform.h"
-#include "sim/random.h"
 #include "sim/simulation.h"
 #include "support/text.h"
 #include "system/polled_input.h"
@@ -36,9 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWarmUpFrames = 300;  // simulation only, to settle the bodies
-constexpr int kWarmUpDrawn = 30;    // whole frames, to warm the GL driver
-constexpr std::int32_t kSeed = 777;
+constexpr int kWarmUpDrawn = 30;  // whole frames, to warm the GL driver
 
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -98,13 +95,9 @@ double Quantile(const std::vector<double>& sorted, double q) {
 // Settles the scenario, measures `frames` frames and prints one line of
 // figures. False when the window was closed meanwhile.
 bool Scenario(simscenario::kind scenario, int frames, bool finish) {
-  SeedRandom(kSeed);
   simulation world(collisionwalk::grid);
-  world.createbodies();
   framedrawing drawing;
-  std::int64_t frame = 0;
-  for (; frame < kWarmUpFrames; ++frame)
-    world.frame(simscenario::Pointer(scenario, frame), drawing);
+  std::int64_t frame = simscenario::Settle(world, scenario, drawing);
   bool closed = false;
   for (int i = 0; i < kWarmUpDrawn && !closed; ++i) {
     RunFrame(world, drawing, simscenario::Pointer(scenario, frame++), finish, closed);

@@ -21,14 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/random.h"
 #include "sim/simulation.h"
 #include "tests/sim/sim_scenarios.h"
 
 namespace {
-
-constexpr int kWarmUpFrames = 300;
-constexpr std::int32_t kSeed = 777;
 
 const char* WalkName(collisionwalk walk) { return walk == collisionwalk::literal ? "literal" : "grid"; }
 
@@ -37,11 +33,7 @@ struct settledworld {
   framedrawing drawing;
   std::int64_t frame = 0;
   settledworld(simscenario::kind scenario, collisionwalk walk) : world(walk) {
-    SeedRandom(kSeed);
-    world.createbodies();
-    // Let the bodies settle into the scenario's shape (piled on the floor,
-    // gathered at the pointer) before measuring.
-    for (; frame < kWarmUpFrames; ++frame) world.frame(simscenario::Pointer(scenario, frame), drawing);
+    frame = simscenario::Settle(world, scenario, drawing);
   }
 };
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/random.h"
 #include "sim/simulation.h"
 
 namespace simscenario {
@@ -47,6 +48,22 @@ inline pointerview Pointer(kind k, std::int64_t frame) {
     p.pointery = 256 + static_cast<std::int32_t>(std::lround(150.0 * std::sin(angle)));
   }
   return p;
+}
+
+// The seed and the number of simulated frames after which a benchmark's
+// world has taken a scenario's shape (piled on the floor, gathered at the
+// pointer).
+inline constexpr std::int32_t kBenchSeed = 777;
+inline constexpr std::int64_t kSettleFrames = 300;
+
+// Creates the bodies of `world` from kBenchSeed and runs kSettleFrames
+// frames of the scenario; returns the number of the next frame.
+inline std::int64_t Settle(simulation& world, kind k, framedrawing& drawing) {
+  SeedRandom(kBenchSeed);
+  world.createbodies();
+  std::int64_t frame = 0;
+  for (; frame < kSettleFrames; ++frame) world.frame(Pointer(k, frame), drawing);
+  return frame;
 }
 
 }  // namespace simscenario

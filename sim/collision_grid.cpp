@@ -9,7 +9,6 @@ namespace {
 
 constexpr double kRelativeMargin = collisiongrid::kRelativeMargin;
 constexpr double kAbsoluteMargin = collisiongrid::kAbsoluteMargin;
-constexpr double kQuerySlack = collisiongrid::kQuerySlack;
 constexpr std::int32_t kSpan = collisiongrid::kSpan;
 constexpr std::uint64_t kStripMask = collisiongrid::kStrips - 1;
 constexpr int kCollisionsPerWalk = 4;
@@ -62,16 +61,6 @@ void collisiongrid::mark(axis& a, std::size_t words, std::int64_t strip, std::si
   }
 }
 
-void collisiongrid::unmark(axis& a, std::size_t words, std::int64_t strip, std::size_t index) {
-  const std::size_t word = index / 64;
-  for (std::int64_t d = -kSpan; d <= kSpan; ++d) {
-    const std::size_t s = static_cast<std::uint64_t>(strip + d) & kStripMask;
-    std::uint64_t& bits = a.sets[s * words + word];
-    bits &= ~Bit(index);
-    if (bits == 0) a.words[s] &= ~(std::uint64_t{1} << word);
-  }
-}
-
 void collisiongrid::clear(axis& a, std::size_t words) {
   if (a.sets.size() != kStrips * words) {
     a.sets.assign(kStrips * words, 0);
@@ -94,7 +83,6 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   column_.assign(n, kOut);
   row_.assign(n, kOut);
   shapes_.resize(n);
-  found_.clear();
   clear(columns_, words_);
   clear(rows_, words_);
   drifted_.assign(words_, 0);
@@ -154,20 +142,6 @@ void collisiongrid::drift(std::size_t index) {
   driftedwords_ |= std::uint64_t{1} << (index / 64);
 }
 
-void collisiongrid::remove(std::size_t index) {
-  if (index >= shapes_.size()) return;
-  if (column_[index] != kOut) {
-    unmark(columns_, words_, column_[index], index);
-    unmark(rows_, words_, row_[index], index);
-    column_[index] = kOut;
-    row_[index] = kOut;
-  }
-  std::uint64_t& bits = drifted_[index / 64];
-  bits &= ~Bit(index);
-  if (bits == 0) driftedwords_ &= ~(std::uint64_t{1} << (index / 64));
-  shapes_[index].x = NAN;
-}
-
 void collisiongrid::moved(std::size_t index) {
   if (!built_ || index >= shapes_.size() || (*bodies_)[index] == nullptr) return;
   const body* b = (*bodies_)[index];
@@ -180,7 +154,7 @@ void collisiongrid::moved(std::size_t index) {
   }
   // Pushed too far: it is entered again where it is now, and stays in its
   // old sets too (the sets only ever gain bodies during a pass, which keeps
-  // every query a superset).
+  // every walk's candidates a superset).
   std::int64_t c = 0, r = 0;
   if (!strip(columns_, s.x, kEnterLimit, c) || !strip(rows_, s.y, kEnterLimit, r)) {
     drift(index);
@@ -192,59 +166,6 @@ void collisiongrid::moved(std::size_t index) {
   if (r != row_[index]) mark(rows_, words_, r, index);
   column_[index] = c;
   row_[index] = r;
-}
-
-void collisiongrid::query(const vect2d& centre, double radius, std::size_t after) {
-  found_.clear();
-  const double reach = radius + maxradius_;
-  if (!built_ || after >= shapes_.size() || !(reach >= 0.0) || !Finite(centre)) return;
-  // Every centre within reach plus slack of the given one, where it was
-  // entered, with room for the rounding of centre +- limit.
-  const double limit = (reach + kQuerySlack + allowance_) * (1.0 + kRelativeMargin) +
-                       kRelativeMargin * (std::abs(centre.x) + std::abs(centre.y)) + kAbsoluteMargin;
-  // The sets to OR on one axis: every strip from lo to hi is within kSpan
-  // of one from `first` to `last`. All bodies when the range is too wide or
-  // too far out.
-  struct span {
-    bool all = true;
-    std::int64_t first = 0;
-    std::int64_t last = -1;
-  };
-  auto strips = [&](const axis& a, double v) {
-    span out;
-    std::int64_t lo = 0, hi = 0;
-    if (strip(a, v - limit, kWalkLimit, lo) && strip(a, v + limit, kWalkLimit, hi) &&
-        hi - lo < static_cast<std::int64_t>(kStrips)) {
-      out = {false, std::min(lo + kSpan, hi), std::max(hi - kSpan, std::min(lo + kSpan, hi))};
-    }
-    return out;
-  };
-  auto gather = [&](const axis& a, const span& range, std::size_t word) {
-    if (range.all) return ~std::uint64_t{0};
-    std::uint64_t bits = 0;
-    for (std::int64_t s = range.first; s <= range.last; ++s) {
-      bits |= a.sets[(static_cast<std::uint64_t>(s) & kStripMask) * words_ + word];
-    }
-    return bits;
-  };
-  const span across = strips(columns_, centre.x);
-  const span down = strips(rows_, centre.y);
-  for (std::size_t w = (after + 1) / 64; w < words_; ++w) {
-    std::uint64_t bits = (gather(columns_, across, w) & gather(rows_, down, w)) | drifted_[w];
-    if (w == (after + 1) / 64) bits &= ~std::uint64_t{0} << ((after + 1) % 64);
-    while (bits != 0) {
-      const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-      bits &= bits - 1;
-      if (j >= shapes_.size()) break;
-      if (shapes_[j].near(centre, radius, kQuerySlack)) found_.push_back(static_cast<std::uint32_t>(j));
-    }
-  }
-}
-
-std::size_t collisiongrid::next(std::size_t index) const {
-  if (index >= shapes_.size()) return kNone;
-  const auto it = std::upper_bound(found_.begin(), found_.end(), index);
-  return it == found_.end() ? kNone : *it;
 }
 
 std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid) {
@@ -298,7 +219,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     bits &= bits - 1;
     // Every bit set belongs to a body of the table: no range check.
-    if (!shapes[j].near(b.pos, b.radius, 0.0)) continue;
+    if (!shapes[j].near(b.pos, b.radius)) continue;
     body& o = *bodies[j];
     ++tests;
     if (!b.overlaps(o)) continue;

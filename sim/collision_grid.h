@@ -21,42 +21,22 @@
 // The sets never change during the pass. A body pushed by a collision
 // before its own step keeps its place in them while it stays within a drift
 // allowance of where it was entered (the strips are wide enough for that);
-// one pushed farther joins the set of drifted bodies, which every query
-// includes. The walk masks off the bodies already stepped. Queries are
-// conservative: every body that `overlaps` could accept is among the
-// candidates, then the caller runs the exact test.
+// one pushed farther joins the set of drifted bodies, which every walk
+// includes. The walk masks off the bodies already stepped. The candidates
+// are conservative: every body that `overlaps` could accept is among them,
+// then the walk runs the exact test.
 class collisiongrid {
  public:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
   // Enters every body of the table. Returns false when pruning is not
   // possible this frame (a body with an infinite radius overlaps everything,
   // or the table has more than 4096 bodies), in which case the index holds
   // nothing.
   bool build(const std::vector<body*>& bodies);
-  // Takes a body out of the index.
-  void remove(std::size_t index);
   // Tells the index that a body not yet stepped has been pushed.
   void moved(std::size_t index);
-  // Gathers, in ascending table order, the bodies above `after` that may
-  // overlap a body of the given radius centred anywhere within kQuerySlack
-  // of `centre` (in each axis).
-  void query(const vect2d& centre, double radius, std::size_t after);
-  // The first gathered body above `index`, or kNone.
-  std::size_t next(std::size_t index) const;
-  // The last query's bodies, ascending.
-  const std::vector<std::uint32_t>& found() const { return found_; }
   // The number of bodies in the table the index was last built over.
   std::size_t size() const { return shapes_.size(); }
-  // False only when the body at `index` certainly does not overlap a body
-  // of the given centre and radius: a box test on the index's own copy of
-  // its centre and radius, with margins for rounding, so it never rejects a
-  // pair that `overlaps` would accept.
-  bool mayoverlap(std::size_t index, const vect2d& centre, double radius) const {
-    return index < shapes_.size() && shapes_[index].near(centre, radius, 0.0);
-  }
 
-  static constexpr double kQuerySlack = 0.5;
   // How many strips on each side of its own a body's bit sets reach.
   static constexpr std::int32_t kSpan = 1;
   // Strip sets per axis (a power of two).
@@ -80,7 +60,6 @@ class collisiongrid {
   // number) for its strip to be computed exactly enough.
   static bool strip(const axis& a, double v, double limit, std::int64_t& out);
   static void mark(axis& a, std::size_t words, std::int64_t strip, std::size_t index);
-  static void unmark(axis& a, std::size_t words, std::int64_t strip, std::size_t index);
   static void clear(axis& a, std::size_t words);
   void insert(std::size_t index);
   // Marks a body as possibly anywhere.
@@ -106,10 +85,11 @@ class collisiongrid {
     double radius = 0.0;
     double x0 = 0.0;
     double y0 = 0.0;
-    // The box test: false only when this body is certainly farther than
-    // `slack` from overlapping a body of the given centre and radius.
-    bool near(const vect2d& centre, double r, double slack) const {
-      const double limit = (r + radius + slack) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
+    // The box test: false only when this body certainly does not overlap a
+    // body of the given centre and radius (margins for rounding, so it never
+    // rejects a pair that `overlaps` would accept).
+    bool near(const vect2d& centre, double r) const {
+      const double limit = (r + radius) * (1.0 + kRelativeMargin) + kAbsoluteMargin;
       return std::abs(centre.x - x) <= limit && std::abs(centre.y - y) <= limit;
     }
   };
@@ -118,7 +98,6 @@ class collisiongrid {
   static constexpr std::int64_t kOut = std::numeric_limits<std::int64_t>::min();
   std::vector<std::int64_t> column_;
   std::vector<std::int64_t> row_;
-  std::vector<std::uint32_t> found_;
 
   friend std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid);
 };

@@ -11,6 +11,9 @@ tools/deps.sh
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
 jobs=$(nproc)
+# No test takes more than a minute; one that hangs (a window manager that
+# never answers, say) fails after five instead of eating the run's budget.
+timeout=300
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
 cmake --build build -j "$jobs"
@@ -21,10 +24,10 @@ start_xvfb
 # The unit tier in parallel; the real-window tier one test at a time, first
 # on a bare X server, then again under a window manager (decorations move
 # the client area; nothing else may change).
-(cd build && ctest --output-on-failure -j "$jobs" -LE x11)
-(cd build && ctest --output-on-failure -L x11)
+(cd build && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE x11)
+(cd build && ctest --output-on-failure --timeout "$timeout" -L x11)
 start_wm
-(cd build && VUBLE_WINDOW_MANAGER=openbox ctest --output-on-failure -L x11)
+(cd build && VUBLE_WINDOW_MANAGER=openbox ctest --output-on-failure --timeout "$timeout" -L x11)
 stop_wm
 stop_xvfb
 
@@ -43,6 +46,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # suppressions name them so that our own leaks still fail the run.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp"
 start_xvfb
-(cd build-asan && ctest --output-on-failure -L x11)
+(cd build-asan && ctest --output-on-failure --timeout "$timeout" -L x11)
 stop_xvfb
-(cd build-asan && ctest --output-on-failure -L unit -j "$jobs")
+(cd build-asan && ctest --output-on-failure --timeout "$timeout" -L unit -j "$jobs")

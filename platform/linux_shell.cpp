@@ -34,7 +34,7 @@ std::string FindProgram(const std::string& name) {
     const std::string folder = entries.substr(begin, end - begin);
     begin = end + 1;
     if (folder.empty()) continue;
-    const std::string candidate = folder + "/" + name;
+    std::string candidate = folder + "/" + name;
     struct stat info {};
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {

@@ -15,7 +15,7 @@ std::shared_ptr<TFileStream> TFileStream::Open(const Text& path) {
   return std::make_shared<TFileStream>(fd);
 }
 
-TFileStream::~TFileStream() { Close(); }
+TFileStream::~TFileStream() { TFileStream::Close(); }
 
 std::int64_t TFileStream::Pos() {
   if (_fd < 0) return -1;

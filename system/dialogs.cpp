@@ -34,7 +34,8 @@ int Box(const Text& text, int serious, std::uint32_t buttons) {
                        platform::MB_TOPMOST | icon | buttons);
 }
 
-Text Replaced(Text text, const Text& what, const Text& by) {
+Text Replaced(const Text& text, const Text& what, const Text& by) {
+  if (what.empty()) return text;
   Text out;
   std::size_t begin = 0;
   for (;;) {

@@ -147,7 +147,7 @@ Handle HandleOfSdlWindow(const SdlState& state, std::uint32_t sdl_id) {
 
 SdlPlatform::SdlPlatform() : state_(std::make_unique<SdlState>()) {
   state_->start_ns = MonotonicNanoseconds();
-  state_->main_thread = GetCurrentThreadId();
+  state_->main_thread = SdlPlatform::GetCurrentThreadId();
 }
 
 SdlPlatform::~SdlPlatform() {

@@ -140,6 +140,9 @@ void collisiongrid::insert(std::size_t index) {
 void collisiongrid::drift(std::size_t index) {
   drifted_[index / 64] |= Bit(index);
   driftedwords_ |= std::uint64_t{1} << (index / 64);
+  // A candidate of every walk now: no strip needs marking again.
+  column_[index] = kOut;
+  row_[index] = kOut;
 }
 
 void collisiongrid::moved(std::size_t index) {
@@ -202,11 +205,13 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
       summary = 0;
     }
   };
+  // Word w of the candidates: in both of b's sets, or drifted.
+  auto candidates = [&](std::size_t w) { return (across[w] & down[w]) | drifted[w]; };
   locate();
   // `todo` holds the words still to read that may have candidates.
   std::size_t w = (index + 1) / 64;
   std::uint64_t todo = (summary | grid.driftedwords_) & Above(w);
-  std::uint64_t bits = w < words ? ((across[w] & down[w]) | drifted[w]) & (~std::uint64_t{0} << ((index + 1) % 64)) : 0;
+  std::uint64_t bits = w < words ? candidates(w) & (~std::uint64_t{0} << ((index + 1) % 64)) : 0;
   std::uint64_t tests = 0;
   int resolved = 0;
   for (;;) {
@@ -214,7 +219,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
       if (todo == 0) return tests;
       w = static_cast<std::size_t>(std::countr_zero(todo));
       todo &= todo - 1;
-      bits = (across[w] & down[w]) | drifted[w];
+      bits = candidates(w);
     }
     const std::size_t j = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     bits &= bits - 1;
@@ -233,7 +238,7 @@ std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, coll
     const std::uint64_t* const olddown = down;
     locate();
     if (across != oldacross || down != olddown) {
-      bits = j % 64 == 63 ? 0 : ((across[w] & down[w]) | drifted[w]) & (~std::uint64_t{0} << (j % 64 + 1));
+      bits = j % 64 == 63 ? 0 : candidates(w) & (~std::uint64_t{0} << (j % 64 + 1));
       todo = (summary | grid.driftedwords_) & Above(w);
     }
   }

@@ -94,7 +94,8 @@ class collisiongrid {
     }
   };
   std::vector<Shape> shapes_;
-  // Per body its strips, or kOut when it is in no strip set.
+  // Per body the strips it was last entered in, or kOut when it is never
+  // entered again (it overlaps nothing, or has drifted).
   static constexpr std::int64_t kOut = std::numeric_limits<std::int64_t>::min();
   std::vector<std::int64_t> column_;
   std::vector<std::int64_t> row_;

@@ -145,10 +145,10 @@ void TPixmap::Paste(const TPixmapPtr& source, std::int32_t x, std::int32_t y) {
         Format("Paste of a %d by %d pixel buffer at (%d, %d) is outside the %d by %d pixel buffer",
                source->width, source->height, x, y, width, height));
   }
-  // A source that shares memory with the destination (a view of this buffer)
-  // would be overwritten while it is read: paste from a copy instead.
   // A buffer without columns has rows but nothing in them.
   if (source->width == 0) return;
+  // A source that shares memory with the destination (a view of this buffer)
+  // would be overwritten while it is read: paste from a copy instead.
   const TPixmapPtr from = Overlap(*source, *this) ? source->Copy() : source;
   for (std::int32_t i = 0; i < from->height; ++i) {
     ConvertPixelRow(At(*from, 0, i), from->format, At(*this, x, y + i), format, from->width);

@@ -21,8 +21,7 @@ extern std::int32_t anchorx, anchory;
 void updatepointer();
 // 1 when the pointer of the last update lies in the rectangle (right and
 // bottom edges excluded), else 0.
-std::int32_t pointerinrect(std::int32_t x, std::int32_t y, std::int32_t width,
-                           std::int32_t height);
+std::int32_t pointerinrect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
 void StartPointerTrackerModule();
 

@@ -44,8 +44,7 @@ void vubletoy() {
   if (!OpenGraphics(512, 512, 0, 60, 0)) {
     // Without a window there is nothing to draw into; say why and end with
     // the raised-error status instead of running on into a crash.
-    throw RuntimeError(u"Vuble Toy could not open its 512 by 512 window: " +
-                       LastGraphicsError());
+    throw RuntimeError(u"Vuble Toy could not open its 512 by 512 window: " + LastGraphicsError());
   }
   world.createbodies();
   HidePointer();

@@ -68,14 +68,10 @@ enum class variant { simulation, drawing, null, recorder };
 
 const char* VariantName(variant v) {
   switch (v) {
-    case variant::simulation:
-      return "simulation";
-    case variant::drawing:
-      return "drawing";
-    case variant::null:
-      return "null";
-    case variant::recorder:
-      return "recorder";
+    case variant::simulation: return "simulation";
+    case variant::drawing: return "drawing";
+    case variant::null: return "null";
+    case variant::recorder: return "recorder";
   }
   return "";
 }

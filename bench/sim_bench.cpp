@@ -26,7 +26,9 @@
 
 namespace {
 
-const char* WalkName(collisionwalk walk) { return walk == collisionwalk::literal ? "literal" : "grid"; }
+const char* WalkName(collisionwalk walk) {
+  return walk == collisionwalk::literal ? "literal" : "grid";
+}
 
 struct settledworld {
   simulation world;
@@ -37,8 +39,10 @@ struct settledworld {
   }
 };
 
-[[gnu::noinline]] void measuredframes(settledworld& s, simscenario::kind scenario, std::int64_t count) {
-  for (std::int64_t i = 0; i < count; ++i, ++s.frame) s.world.frame(simscenario::Pointer(scenario, s.frame), s.drawing);
+[[gnu::noinline]] void measuredframes(settledworld& s, simscenario::kind scenario,
+                                      std::int64_t count) {
+  for (std::int64_t i = 0; i < count; ++i, ++s.frame)
+    s.world.frame(simscenario::Pointer(scenario, s.frame), s.drawing);
 }
 
 // Runs "--frames=SCENARIO/WALK/COUNT"; false when the text names no
@@ -72,8 +76,8 @@ void Frame(benchmark::State& state, simscenario::kind scenario, collisionwalk wa
     ++frame;
     benchmark::DoNotOptimize(drawing.lines.data());
   }
-  state.counters["overlap_tests"] =
-      benchmark::Counter(static_cast<double>(world.overlaptests - testsbefore), benchmark::Counter::kAvgIterations);
+  state.counters["overlap_tests"] = benchmark::Counter(
+      static_cast<double>(world.overlaptests - testsbefore), benchmark::Counter::kAvgIterations);
 }
 
 // Collects the time per frame of every run so that the ratios can be printed
@@ -87,7 +91,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::string name = run.run_name.function_name;
       times_[name] = run.GetAdjustedRealTime();
       cputimes_[name] = run.GetAdjustedCPUTime();
-      tests_[name] = run.counters.count("overlap_tests") ? static_cast<double>(run.counters.at("overlap_tests")) : 0.0;
+      tests_[name] = run.counters.count("overlap_tests")
+                         ? static_cast<double>(run.counters.at("overlap_tests"))
+                         : 0.0;
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -96,15 +102,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
     // Nanoseconds per frame (the median where repetitions were asked for),
     // exact overlap tests per frame, and literal over grid time: by wall
     // clock, and by processor time, which a busy machine disturbs less.
-    std::printf("\n%-22s %12s %12s %13s %10s %7s %7s\n", "scenario", "literal ns", "grid ns", "literal tests",
-                "grid tests", "ratio", "cpu");
+    std::printf("\n%-22s %12s %12s %13s %10s %7s %7s\n", "scenario", "literal ns", "grid ns",
+                "literal tests", "grid tests", "ratio", "cpu");
     for (const simscenario::kind k : simscenario::kAll) {
       const std::string base = std::string("Frame/") + simscenario::Name(k) + "/";
       const auto literal = times_.find(base + "literal");
       const auto grid = times_.find(base + "grid");
       if (literal == times_.end() || grid == times_.end()) continue;
-      std::printf("%-22s %12.0f %12.0f %13.0f %10.0f %7.2f %7.2f\n", simscenario::Name(k), literal->second,
-                  grid->second, tests_.at(base + "literal"), tests_.at(base + "grid"), literal->second / grid->second,
+      std::printf("%-22s %12.0f %12.0f %13.0f %10.0f %7.2f %7.2f\n", simscenario::Name(k),
+                  literal->second, grid->second, tests_.at(base + "literal"),
+                  tests_.at(base + "grid"), literal->second / grid->second,
                   cputimes_.at(base + "literal") / cputimes_.at(base + "grid"));
     }
   }
@@ -126,7 +133,8 @@ int main(int argc, char** argv) {
   for (const simscenario::kind k : simscenario::kAll) {
     for (const collisionwalk walk : {collisionwalk::literal, collisionwalk::grid}) {
       const std::string name = std::string("Frame/") + simscenario::Name(k) + "/" + WalkName(walk);
-      benchmark::RegisterBenchmark(name.c_str(), [k, walk](benchmark::State& state) { Frame(state, k, walk); });
+      benchmark::RegisterBenchmark(name.c_str(),
+                                   [k, walk](benchmark::State& state) { Frame(state, k, walk); });
     }
   }
   benchmark::Initialize(&argc, argv);

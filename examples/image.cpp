@@ -63,7 +63,7 @@ void ImageExample() {
   for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
     Cls();
     SetBlend(OpaqueBlend);
-    SetColor(255, 255, 255);  // images are tinted by the drawing colour
+    SetColor(255, 255, 255);                  // images are tinted by the drawing colour
     TileImageOver(tile, frame * 0.5f, 0, 0);  // scrolls slowly to the right
 
     SetBlend(AlphaBlend);

@@ -31,8 +31,8 @@ platform::FakePlatform& FreshFake() {
 // Arbitrary UTF-16 code units, lone surrogates included, with the
 // characters the parsers split on made likely.
 Text ArbitraryText(FuzzedDataProvider& in, std::size_t max_length) {
-  static constexpr char16_t kSpecial[] = {u':', u',', u';', u'#', u'/', u'.', u'*', u'{',
-                                          u'}', u'\\', u' ', 0,   0xD800, 0xDC00, 0xFFFF};
+  static constexpr char16_t kSpecial[] = {u':', u',',  u';', u'#', u'/',   u'.',   u'*',  u'{',
+                                          u'}', u'\\', u' ', 0,    0xD800, 0xDC00, 0xFFFF};
   Text text;
   const std::size_t length = in.ConsumeIntegralInRange<std::size_t>(0, max_length);
   for (std::size_t i = 0; i < length && in.remaining_bytes() > 0; ++i) {
@@ -49,8 +49,8 @@ Text ArbitraryText(FuzzedDataProvider& in, std::size_t max_length) {
 }
 
 std::int32_t ArbitraryId(FuzzedDataProvider& in) {
-  static constexpr std::int32_t kIds[] = {KeyDown, MouseMove, WindowClose, AppTerminate,
-                                          static_cast<std::int32_t>(0x80000001u), 0, -1};
+  static constexpr std::int32_t kIds[] = {
+      KeyDown, MouseMove, WindowClose, AppTerminate, static_cast<std::int32_t>(0x80000001u), 0, -1};
   return in.ConsumeBool() ? in.PickValueInArray(kIds) : in.ConsumeIntegral<std::int32_t>();
 }
 
@@ -72,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3: {
           ObjectPtr extra;
           if (in.ConsumeBool()) extra = std::make_shared<TextObject>(ArbitraryText(in, 24));
-          auto event = TEvent::Create(ArbitraryId(in), nullptr, in.ConsumeIntegral<std::int32_t>(),
-                                      in.ConsumeIntegral<std::int32_t>(),
-                                      in.ConsumeIntegral<std::int32_t>(),
-                                      in.ConsumeIntegral<std::int32_t>(), extra);
+          auto event =
+              TEvent::Create(ArbitraryId(in), nullptr, in.ConsumeIntegral<std::int32_t>(),
+                             in.ConsumeIntegral<std::int32_t>(), in.ConsumeIntegral<std::int32_t>(),
+                             in.ConsumeIntegral<std::int32_t>(), extra);
           (void)ToUtf8(event->ToString());
           event->Emit();
           break;

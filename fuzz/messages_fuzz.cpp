@@ -21,24 +21,43 @@ namespace {
 
 // The numbers the translation and the pump treat specially, so the fuzzer
 // reaches them more often than by chance.
-constexpr std::array<std::uint32_t, 31> kMessages = {
-    platform::WM_NULL,          platform::WM_CREATE,        platform::WM_DESTROY,
-    platform::WM_ACTIVATE,      platform::WM_SETFOCUS,      platform::WM_KILLFOCUS,
-    platform::WM_PAINT,         platform::WM_CLOSE,         platform::WM_QUIT,
-    platform::WM_KEYDOWN,       platform::WM_KEYUP,         platform::WM_CHAR,
-    platform::WM_SYSKEYDOWN,    platform::WM_SYSKEYUP,      platform::WM_SYSCHAR,
-    platform::WM_SYSCOMMAND,    platform::WM_MOUSEMOVE,     platform::WM_LBUTTONDOWN,
-    platform::WM_LBUTTONUP,     platform::WM_LBUTTONDBLCLK, platform::WM_RBUTTONDOWN,
-    platform::WM_RBUTTONUP,     platform::WM_RBUTTONDBLCLK, platform::WM_MBUTTONDOWN,
-    platform::WM_MBUTTONUP,     platform::WM_MBUTTONDBLCLK, platform::WM_MOUSEWHEEL,
-    platform::WM_MOUSELEAVE,    platform::kDeferredCallMessage,
-    0x0005 /* WM_SIZE */,       0x0003 /* WM_MOVE */};
+constexpr std::array<std::uint32_t, 31> kMessages = {platform::WM_NULL,
+                                                     platform::WM_CREATE,
+                                                     platform::WM_DESTROY,
+                                                     platform::WM_ACTIVATE,
+                                                     platform::WM_SETFOCUS,
+                                                     platform::WM_KILLFOCUS,
+                                                     platform::WM_PAINT,
+                                                     platform::WM_CLOSE,
+                                                     platform::WM_QUIT,
+                                                     platform::WM_KEYDOWN,
+                                                     platform::WM_KEYUP,
+                                                     platform::WM_CHAR,
+                                                     platform::WM_SYSKEYDOWN,
+                                                     platform::WM_SYSKEYUP,
+                                                     platform::WM_SYSCHAR,
+                                                     platform::WM_SYSCOMMAND,
+                                                     platform::WM_MOUSEMOVE,
+                                                     platform::WM_LBUTTONDOWN,
+                                                     platform::WM_LBUTTONUP,
+                                                     platform::WM_LBUTTONDBLCLK,
+                                                     platform::WM_RBUTTONDOWN,
+                                                     platform::WM_RBUTTONUP,
+                                                     platform::WM_RBUTTONDBLCLK,
+                                                     platform::WM_MBUTTONDOWN,
+                                                     platform::WM_MBUTTONUP,
+                                                     platform::WM_MBUTTONDBLCLK,
+                                                     platform::WM_MOUSEWHEEL,
+                                                     platform::WM_MOUSELEAVE,
+                                                     platform::kDeferredCallMessage,
+                                                     0x0005 /* WM_SIZE */,
+                                                     0x0003 /* WM_MOVE */};
 
 constexpr std::array<int, 17> kKeys = {
-    platform::VK_SHIFT,  platform::VK_CONTROL, platform::VK_MENU,     platform::VK_LWIN,
-    platform::VK_RWIN,   platform::VK_LSHIFT,  platform::VK_RSHIFT,   platform::VK_LCONTROL,
-    platform::VK_RCONTROL, platform::VK_LMENU, platform::VK_RMENU,    platform::VK_ESCAPE,
-    platform::VK_F4,     platform::VK_RETURN,  platform::VK_SPACE,    platform::VK_TAB,
+    platform::VK_SHIFT,    platform::VK_CONTROL, platform::VK_MENU,   platform::VK_LWIN,
+    platform::VK_RWIN,     platform::VK_LSHIFT,  platform::VK_RSHIFT, platform::VK_LCONTROL,
+    platform::VK_RCONTROL, platform::VK_LMENU,   platform::VK_RMENU,  platform::VK_ESCAPE,
+    platform::VK_F4,       platform::VK_RETURN,  platform::VK_SPACE,  platform::VK_TAB,
     platform::VK_BACK};
 
 struct World {
@@ -59,8 +78,8 @@ struct World {
                          TranslateWindowMessage(w, m, wp, lp, source);
                          return 0;
                        });
-    window = fake.CreateWindowEx(0, u"FuzzWindow", u"Fuzz", platform::WS_CAPTION, 100, 100, 518,
-                                 541);
+    window =
+        fake.CreateWindowEx(0, u"FuzzWindow", u"Fuzz", platform::WS_CAPTION, 100, 100, 518, 541);
     child = fake.CreateWindowEx(0, u"FuzzWindow", u"Child", platform::WS_CHILD, 0, 0, 20, 20);
     fake.SetWindowParent(child, window, platform::WS_CHILD | platform::WS_TABSTOP);
     foreign = fake.AddForeignWindow(300, 200);
@@ -118,10 +137,22 @@ void Query(FuzzedDataProvider& in) {
     case 2: (void)MouseHits(arg); break;
     case 3: (void)MouseIsDown(arg); break;
     case 4: (void)NextTypedChar(); break;
-    case 5: (void)PointerX(); (void)PointerY(); break;
-    case 6: (void)PointerXDelta(); (void)PointerYDelta(); break;
-    case 7: (void)WheelZ(); (void)WheelZDelta(); break;
-    case 8: (void)SuspendRequested(); (void)TerminateRequested(); break;
+    case 5:
+      (void)PointerX();
+      (void)PointerY();
+      break;
+    case 6:
+      (void)PointerXDelta();
+      (void)PointerYDelta();
+      break;
+    case 7:
+      (void)WheelZ();
+      (void)WheelZDelta();
+      break;
+    case 8:
+      (void)SuspendRequested();
+      (void)TerminateRequested();
+      break;
     case 9: ClearKeyState(); break;
     case 10: ClearMouseState(); break;
     case 11: PlacePointer(arg, in.ConsumeIntegral<std::int32_t>()); break;
@@ -140,12 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int steps = 0;
   while (in.remaining_bytes() > 0 && ++steps < 256) {
     switch (in.ConsumeIntegralInRange(0, 15)) {
-      case 0:
-        world.fake.SetKeyDown(in.PickValueInArray(kKeys), in.ConsumeBool());
-        break;
-      case 1:
-        world.fake.SetKeyDown(in.ConsumeIntegral<std::uint8_t>(), in.ConsumeBool());
-        break;
+      case 0: world.fake.SetKeyDown(in.PickValueInArray(kKeys), in.ConsumeBool()); break;
+      case 1: world.fake.SetKeyDown(in.ConsumeIntegral<std::uint8_t>(), in.ConsumeBool()); break;
       case 2: world.fake.SetActiveWindow(world.PickWindow(in)); break;
       case 3: world.fake.SetIconic(world.window, in.ConsumeBool()); break;
       case 4: world.fake.AdvanceClock(in.ConsumeIntegral<std::uint32_t>()); break;
@@ -154,9 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              in.ConsumeIntegral<std::int32_t>());
         break;
       case 6: PostToMainThread(CountDeferred, nullptr, in.ConsumeIntegral<std::intptr_t>()); break;
-      case 7:
-        try {
-          PumpSystemEvents();
+      case 7: try { PumpSystemEvents();
         } catch (const RuntimeError&) {
         }
         break;

@@ -34,8 +34,7 @@ std::int32_t FormatCode(FuzzedDataProvider& in) {
 
 // False when a request would succeed with more memory than the run allows
 // (the sizes the buffers accept reach 2 GiB).
-bool SmallEnough(std::int32_t width, std::int32_t height, std::int32_t format,
-                 std::int32_t align) {
+bool SmallEnough(std::int32_t width, std::int32_t height, std::int32_t format, std::int32_t align) {
   const std::int32_t bpp = BytesPerPixel(format);
   if (bpp == 0 || width < 0 || height < 0 || align < 1) return true;  // refused anyway
   const std::int64_t row = static_cast<std::int64_t>(width) * bpp;
@@ -139,8 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           // A row converted between two buffers' formats, n within both rows.
           if (slots[a] && slots[b] && slots[a]->height > 0 && slots[b]->height > 0) {
             const std::int32_t n = std::min(slots[a]->width, slots[b]->width);
-            ConvertPixelRow(slots[a]->pixels, slots[a]->format, slots[b]->pixels,
-                            slots[b]->format, n);
+            ConvertPixelRow(slots[a]->pixels, slots[a]->format, slots[b]->pixels, slots[b]->format,
+                            n);
           }
           break;
         case 14:

@@ -279,9 +279,7 @@ void SetVirtualSize(float width, float height) {
 
 float VirtualWidth() { return currentFlat2DGraphics ? currentFlat2DGraphics->vres_width : 0.0f; }
 
-float VirtualHeight() {
-  return currentFlat2DGraphics ? currentFlat2DGraphics->vres_height : 0.0f;
-}
+float VirtualHeight() { return currentFlat2DGraphics ? currentFlat2DGraphics->vres_height : 0.0f; }
 
 float VirtualPointerX() {
   if (!currentFlat2DGraphics) return 0.0f;
@@ -388,15 +386,15 @@ void Plot(float x, float y) {
 void DrawRect(float x, float y, float width, float height) {
   const TFlat2DGraphics* g = currentFlat2DGraphics.get();
   if (!g || !currentFlat2DDriver) return;
-  currentFlat2DDriver->DrawRect(g->handle_x, g->handle_y, g->handle_x + width,
-                                g->handle_y + height, x + g->origin_x, y + g->origin_y);
+  currentFlat2DDriver->DrawRect(g->handle_x, g->handle_y, g->handle_x + width, g->handle_y + height,
+                                x + g->origin_x, y + g->origin_y);
 }
 
 void DrawOval(float x, float y, float width, float height) {
   const TFlat2DGraphics* g = currentFlat2DGraphics.get();
   if (!g || !currentFlat2DDriver) return;
-  currentFlat2DDriver->DrawOval(g->handle_x, g->handle_y, g->handle_x + width,
-                                g->handle_y + height, x + g->origin_x, y + g->origin_y);
+  currentFlat2DDriver->DrawOval(g->handle_x, g->handle_y, g->handle_x + width, g->handle_y + height,
+                                x + g->origin_x, y + g->origin_y);
 }
 
 void DrawLine(float x0, float y0, float x1, float y1, int drawLastPixel) {

@@ -44,8 +44,8 @@ class TFlat2DDriver : public TGraphicsDriver {
   virtual void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
   virtual void DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
   // xy holds x, y pairs; fewer than three pairs or an odd count draws nothing.
-  virtual void DrawPoly(const std::vector<float>& xy, float handleX, float handleY,
-                        float originX, float originY) = 0;
+  virtual void DrawPoly(const std::vector<float>& xy, float handleX, float handleY, float originX,
+                        float originY) = 0;
   // Window pixels: the pixmap's top-left pixel lands on (x, y).
   virtual void DrawPixmap(const TPixmapPtr& pixmap, int x, int y) = 0;
   // A new RGBA pixmap of the window rectangle, its top row first.

@@ -416,9 +416,7 @@ std::intptr_t GLWindowProcedure(platform::Handle window, std::uint32_t message,
   TranslateWindowMessage(window, message, wparam, lparam, nullptr);
 
   switch (message) {
-    case platform::WM_PAINT:
-      p.ValidateRect(window);
-      return 0;
+    case platform::WM_PAINT: p.ValidateRect(window); return 0;
     case platform::WM_CLOSE:
       // The close request became an event above; the window stays until
       // the graphics are ended.
@@ -439,11 +437,8 @@ std::intptr_t GLWindowProcedure(platform::Handle window, std::uint32_t message,
       }
       return 0;
     case platform::WM_KILLFOCUS:
-    case platform::WM_DESTROY:
-      LeaveFullScreen(window, true);
-      return 0;
-    default:
-      return p.DefWindowProc(window, message, wparam, lparam);
+    case platform::WM_DESTROY: LeaveFullScreen(window, true); return 0;
+    default: return p.DefWindowProc(window, message, wparam, lparam);
   }
 }
 

@@ -15,7 +15,9 @@ namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
-int Clamped(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+int Clamped(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
 
 std::shared_ptr<TGLFlat2DDriver> Self(TGLFlat2DDriver& driver) {
   return std::static_pointer_cast<TGLFlat2DDriver>(driver.shared_from_this());

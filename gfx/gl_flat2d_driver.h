@@ -18,7 +18,7 @@ class TGLFlat2DDriver : public TFlat2DDriver {
   int stateBlend = 0;  // 0: none applied since the last reset
   unsigned boundTexture = 0;
   bool textureEnabled = false;
-  std::array<std::uint8_t, 4> colorBytes{0, 0, 0, 0};  // red, green, blue, alpha
+  std::array<std::uint8_t, 4> colorBytes{0, 0, 0, 0};         // red, green, blue, alpha
   std::array<float, 4> driverMatrix{0.0f, 0.0f, 0.0f, 0.0f};  // ix, iy, jx, jy
 
   // Itself once glGraphicsDriver exists, else Null.
@@ -41,8 +41,7 @@ class TGLFlat2DDriver : public TFlat2DDriver {
   void Flip(int sync) override;
 
   // A texture frame (gfx/gl_image_frame.h).
-  std::shared_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmapPtr& pixmap,
-                                                     int flags) override;
+  std::shared_ptr<TImageFrame> CreateFrameFromPixmap(const TPixmapPtr& pixmap, int flags) override;
   void SetBlend(int blend) override;
   // Clamped to 0..1 (not-a-number: 0) and sent with the colour.
   void SetAlpha(float alpha) override;

@@ -29,8 +29,7 @@ TPixmapPtr BorderedTextureImage(const TPixmapPtr& picture, int tw, int th) {
     }
   }
   if (h < th) {
-    std::copy_n(image->PixelPtr(0, h - 1), static_cast<std::size_t>(w) * 4,
-                image->PixelPtr(0, h));
+    std::copy_n(image->PixelPtr(0, h - 1), static_cast<std::size_t>(w) * 4, image->PixelPtr(0, h));
     if (w < tw) std::copy_n(image->PixelPtr(w - 1, h - 1), 4, image->PixelPtr(w, h));
   }
   return image;
@@ -143,10 +142,9 @@ unsigned AllocateFrameTexture(int width, int height, int flags) {
 void UploadFrameLevels(const TPixmapPtr& pixmap, int flags) {
   TPixmapPtr level_pixels = pixmap;
   for (int level = 0;; ++level) {
-    gl.PixelStorei(GL_UNPACK_ROW_LENGTH,
-                   level_pixels->pitch / BytesPerPixel(level_pixels->format));
-    gl.TexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_pixels->width, level_pixels->height,
-                     GL_RGBA, GL_UNSIGNED_BYTE, level_pixels->pixels);
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, level_pixels->pitch / BytesPerPixel(level_pixels->format));
+    gl.TexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_pixels->width, level_pixels->height, GL_RGBA,
+                     GL_UNSIGNED_BYTE, level_pixels->pixels);
     if (!(flags & MipmappedImageFlag)) break;
     if (level_pixels->width <= 1 && level_pixels->height <= 1) break;
     level_pixels = ResampledPixelBuffer(level_pixels, Halved(level_pixels->width),

@@ -91,8 +91,8 @@ Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
 
 // Bytes per row for a 4-byte-per-pixel transfer under the given store state.
 std::size_t RowStride(GLsizei width, GLint row_length, GLint alignment) {
-  const std::size_t pixels = row_length > 0 ? static_cast<std::size_t>(row_length)
-                                            : static_cast<std::size_t>(width);
+  const std::size_t pixels =
+      row_length > 0 ? static_cast<std::size_t>(row_length) : static_cast<std::size_t>(width);
   const std::size_t align = alignment > 0 ? static_cast<std::size_t>(alignment) : 4;
   const std::size_t bytes = pixels * 4;
   return (bytes + align - 1) / align * align;
@@ -189,8 +189,8 @@ void GlRecorder::Capture(const char* call, GLenum target, GLint level, GLsizei w
   t.height = height;
   if (pixels != nullptr && width > 0 && height > 0 && type == GL_UNSIGNED_BYTE &&
       (format == GL_RGBA || format == GL_BGRA)) {
-    const std::size_t stride = RowStride(width, PixelStore(GL_UNPACK_ROW_LENGTH),
-                                         PixelStore(GL_UNPACK_ALIGNMENT));
+    const std::size_t stride =
+        RowStride(width, PixelStore(GL_UNPACK_ROW_LENGTH), PixelStore(GL_UNPACK_ALIGNMENT));
     const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
     const auto* src = static_cast<const GLubyte*>(pixels);
     t.bytes.resize(row_bytes * static_cast<std::size_t>(height));
@@ -307,8 +307,8 @@ void GlRecorder::Ortho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble 
   o[14] = -(far_val + near_val) / (far_val - near_val);
   o[15] = 1.0;
   r.CurrentMatrix() = Multiply(r.CurrentMatrix(), o);
-  r.Log("Ortho(" + D(left) + "," + D(right) + "," + D(bottom) + "," + D(top) + "," +
-        D(near_val) + "," + D(far_val) + ")");
+  r.Log("Ortho(" + D(left) + "," + D(right) + "," + D(bottom) + "," + D(top) + "," + D(near_val) +
+        "," + D(far_val) + ")");
 }
 
 void GlRecorder::PushMatrix() {
@@ -361,18 +361,10 @@ void GlRecorder::GetIntegerv(GLenum pname, GLint* params) {
     case GL_VIEWPORT:
       for (std::size_t i = 0; i < 4; ++i) params[i] = r.viewport_[i];
       return;
-    case GL_TEXTURE_BINDING_2D:
-      params[0] = static_cast<GLint>(r.bound_texture_);
-      return;
-    case GL_MAX_TEXTURE_SIZE:
-      params[0] = r.max_texture_size_;
-      return;
-    case GL_MATRIX_MODE:
-      params[0] = static_cast<GLint>(r.matrix_mode_);
-      return;
-    default:
-      params[0] = r.PixelStore(pname);
-      return;
+    case GL_TEXTURE_BINDING_2D: params[0] = static_cast<GLint>(r.bound_texture_); return;
+    case GL_MAX_TEXTURE_SIZE: params[0] = r.max_texture_size_; return;
+    case GL_MATRIX_MODE: params[0] = static_cast<GLint>(r.matrix_mode_); return;
+    default: params[0] = r.PixelStore(pname); return;
   }
 }
 
@@ -392,8 +384,7 @@ void GlRecorder::GetDoublev(GLenum pname, GLdouble* params) {
   params[0] = 0.0;
 }
 
-void GlRecorder::GetTexLevelParameteriv(GLenum target, GLint level, GLenum pname,
-                                        GLint* params) {
+void GlRecorder::GetTexLevelParameteriv(GLenum target, GLint level, GLenum pname, GLint* params) {
   GlRecorder& r = Active();
   r.Log("GetTexLevelParameteriv(" + EnumName(target) + "," + I(level) + "," + EnumName(pname) +
         ")");
@@ -440,14 +431,14 @@ void GlRecorder::TexImage2D(GLenum target, GLint level, GLint internalformat, GL
                             GLsizei height, GLint border, GLenum format, GLenum type,
                             const GLvoid* pixels) {
   GlRecorder& r = Active();
-  r.Log("TexImage2D(" + EnumName(target) + "," + I(level) + "," + IntOrEnum(internalformat) +
-        "," + I(width) + "," + I(height) + "," + I(border) + "," + EnumName(format) + "," +
+  r.Log("TexImage2D(" + EnumName(target) + "," + I(level) + "," + IntOrEnum(internalformat) + "," +
+        I(width) + "," + I(height) + "," + I(border) + "," + EnumName(format) + "," +
         EnumName(type) + "," + Data(pixels) + ")");
   if (target == GL_PROXY_TEXTURE_2D) {
-    const bool fits = width >= 0 && height >= 0 && width <= r.max_texture_size_ &&
-                      height <= r.max_texture_size_;
-    r.proxy_sizes_[level] = fits ? std::array<GLsizei, 2>{width, height}
-                                 : std::array<GLsizei, 2>{0, 0};
+    const bool fits =
+        width >= 0 && height >= 0 && width <= r.max_texture_size_ && height <= r.max_texture_size_;
+    r.proxy_sizes_[level] =
+        fits ? std::array<GLsizei, 2>{width, height} : std::array<GLsizei, 2>{0, 0};
     return;
   }
   r.Capture("TexImage2D", target, level, width, height, format, type, pixels);
@@ -457,9 +448,9 @@ void GlRecorder::TexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint 
                                GLsizei width, GLsizei height, GLenum format, GLenum type,
                                const GLvoid* pixels) {
   GlRecorder& r = Active();
-  r.Log("TexSubImage2D(" + EnumName(target) + "," + I(level) + "," + I(xoffset) + "," +
-        I(yoffset) + "," + I(width) + "," + I(height) + "," + EnumName(format) + "," +
-        EnumName(type) + "," + Data(pixels) + ")");
+  r.Log("TexSubImage2D(" + EnumName(target) + "," + I(level) + "," + I(xoffset) + "," + I(yoffset) +
+        "," + I(width) + "," + I(height) + "," + EnumName(format) + "," + EnumName(type) + "," +
+        Data(pixels) + ")");
   r.Capture("TexSubImage2D", target, level, width, height, format, type, pixels);
 }
 
@@ -477,8 +468,8 @@ void GlRecorder::RasterPos2i(GLint x, GLint y) {
   Active().Log("RasterPos2i(" + I(x) + "," + I(y) + ")");
 }
 
-void GlRecorder::Bitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig,
-                        GLfloat xmove, GLfloat ymove, const GLubyte* bitmap) {
+void GlRecorder::Bitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove,
+                        GLfloat ymove, const GLubyte* bitmap) {
   Active().Log("Bitmap(" + I(width) + "," + I(height) + "," + F(xorig) + "," + F(yorig) + "," +
                F(xmove) + "," + F(ymove) + "," + Data(bitmap) + ")");
 }
@@ -486,8 +477,8 @@ void GlRecorder::Bitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yo
 void GlRecorder::DrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type,
                             const GLvoid* pixels) {
   GlRecorder& r = Active();
-  r.Log("DrawPixels(" + I(width) + "," + I(height) + "," + EnumName(format) + "," +
-        EnumName(type) + "," + Data(pixels) + ")");
+  r.Log("DrawPixels(" + I(width) + "," + I(height) + "," + EnumName(format) + "," + EnumName(type) +
+        "," + Data(pixels) + ")");
   r.Capture("DrawPixels", 0, 0, width, height, format, type, pixels);
 }
 

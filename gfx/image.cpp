@@ -45,8 +45,8 @@ std::shared_ptr<TImageFrame> TImage::Frame(int index) {
   const int seq = graphicsSeq();
   if (seqs[i] != seq) {
     TPixmapPtr pixels = Lock(index, 1, 0);
-    frames[i] = currentFlat2DDriver ? currentFlat2DDriver->CreateFrameFromPixmap(pixels, flags)
-                                    : nullptr;
+    frames[i] =
+        currentFlat2DDriver ? currentFlat2DDriver->CreateFrameFromPixmap(pixels, flags) : nullptr;
     // Without a drawable the next call tries again.
     seqs[i] = frames[i] ? seq : 0;
   }
@@ -73,8 +73,8 @@ void TImage::SetPixmap(int index, TPixmapPtr pixmap) {
   frames[i] = nullptr;
 }
 
-TImagePtr TImage::Create(int width, int height, int frames, int flags, int maskRed,
-                         int maskGreen, int maskBlue) {
+TImagePtr TImage::Create(int width, int height, int frames, int flags, int maskRed, int maskGreen,
+                         int maskBlue) {
   auto image = std::make_shared<TImage>();
   image->width = width;
   image->height = height;
@@ -134,8 +134,8 @@ void DefaultImageFlags(int flags) {
 
 TImagePtr LoadImageFrom(const ObjectPtr& source, int flags) {
   if (flags == -1) flags = autoImageFlags;
-  TImagePtr image = TImage::Load(source, flags, imageMaskColor.red, imageMaskColor.green,
-                                 imageMaskColor.blue);
+  TImagePtr image =
+      TImage::Load(source, flags, imageMaskColor.red, imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);
   return image;
 }
@@ -144,17 +144,15 @@ TImagePtr LoadFramesFrom(const ObjectPtr& source, int cellWidth, int cellHeight,
                          int count, int flags) {
   if (flags == -1) flags = autoImageFlags;
   TImagePtr image = TImage::LoadAnim(source, cellWidth, cellHeight, first, count, flags,
-                                     imageMaskColor.red, imageMaskColor.green,
-                                     imageMaskColor.blue);
+                                     imageMaskColor.red, imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);
   return image;
 }
 
 TImagePtr NewImage(int width, int height, int frames, int flags) {
   if (flags == -1) flags = autoImageFlags;
-  TImagePtr image = TImage::Create(width, height, frames, flags | NewImageFlag,
-                                   imageMaskColor.red, imageMaskColor.green,
-                                   imageMaskColor.blue);
+  TImagePtr image = TImage::Create(width, height, frames, flags | NewImageFlag, imageMaskColor.red,
+                                   imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);
   return image;
 }
@@ -186,8 +184,8 @@ void GrabImageFrame(const TImagePtr& image, int x, int y, int frame) {
   TPixmapPtr pixmap = currentFlat2DDriver->GrabPixmap(x, y, image->width, image->height);
   if (!pixmap) return;
   if (image->flags & MaskedImageFlag) {
-    pixmap = MaskedPixelBuffer(pixmap, imageMaskColor.red, imageMaskColor.green,
-                               imageMaskColor.blue);
+    pixmap =
+        MaskedPixelBuffer(pixmap, imageMaskColor.red, imageMaskColor.green, imageMaskColor.blue);
   }
   image->SetPixmap(frame, pixmap);
 }
@@ -214,8 +212,8 @@ void DrawImageStretched(const TImagePtr& image, float x, float y, float width, f
           static_cast<float>(image->height));
 }
 
-void DrawImagePart(const TImagePtr& image, float x, float y, float width, float height,
-                   float sx, float sy, float sw, float sh, float hx, float hy, int frame) {
+void DrawImagePart(const TImagePtr& image, float x, float y, float width, float height, float sx,
+                   float sy, float sw, float sh, float hx, float hy, int frame) {
   const TFlat2DGraphics* g = currentFlat2DGraphics.get();
   if (!image || !g) return;
   std::shared_ptr<TImageFrame> f = image->Frame(frame);
@@ -252,8 +250,8 @@ void TileImageOver(const TImagePtr& image, float x, float y, int frame) {
   const float hf = static_cast<float>(h);
   for (std::int64_t top = startY; top < bottom; top += h) {
     for (std::int64_t left = startX; left < right; left += w) {
-      f->Draw(0.0f, 0.0f, wf, hf, static_cast<float>(left) + fx, static_cast<float>(top) + fy,
-              0.0f, 0.0f, wf, hf);
+      f->Draw(0.0f, 0.0f, wf, hf, static_cast<float>(left) + fx, static_cast<float>(top) + fy, 0.0f,
+              0.0f, wf, hf);
     }
   }
   RecomputeMatrix();

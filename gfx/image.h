@@ -21,8 +21,8 @@ inline constexpr int NewImageFlag = 8;        // set by NewImage; drivers ignore
 // (tx, ty); (sx, sy, sw, sh) is the source rectangle in picture pixels.
 class TImageFrame : public Object {
  public:
-  virtual void Draw(float x0, float y0, float x1, float y1, float tx, float ty, float sx,
-                    float sy, float sw, float sh) = 0;
+  virtual void Draw(float x0, float y0, float x1, float y1, float tx, float ty, float sx, float sy,
+                    float sw, float sh) = 0;
 };
 
 class TImage;
@@ -55,8 +55,8 @@ class TImage : public Object {
   void SetPixmap(int index, TPixmapPtr pixmap);
 
   // A new image with frames empty frames (none when frames is negative).
-  static TImagePtr Create(int width, int height, int frames, int flags, int maskRed,
-                          int maskGreen, int maskBlue);
+  static TImagePtr Create(int width, int height, int frames, int flags, int maskRed, int maskGreen,
+                          int maskBlue);
   // A one-frame image of the source: a pixel buffer itself, or whatever the
   // pixel loaders read from it. Null when there are no pixels.
   static TImagePtr Load(const ObjectPtr& source, int flags, int maskRed, int maskGreen,
@@ -115,7 +115,7 @@ void DrawImageStretched(const TImagePtr& image, float x, float y, float width, f
                         int frame);
 // The source rectangle (sx, sy, sw, sh) drawn as width × height, with the
 // handle (hx, hy) given in source pixels.
-void DrawImagePart(const TImagePtr& image, float x, float y, float width, float height,
-                   float sx, float sy, float sw, float sh, float hx, float hy, int frame);
+void DrawImagePart(const TImagePtr& image, float x, float y, float width, float height, float sx,
+                   float sy, float sw, float sh, float hx, float hy, int frame);
 // Fills the viewport with unrotated, unscaled copies aligned on (x, y).
 void TileImageOver(const TImagePtr& image, float x, float y, int frame);

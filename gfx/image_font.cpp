@@ -65,8 +65,7 @@ std::shared_ptr<TImageGlyph> TImageFont::LoadGlyph(int index) {
   return slot;
 }
 
-void TImageFont::Draw(const Text& text, float x, float y, float ix, float iy, float jx,
-                      float jy) {
+void TImageFont::Draw(const Text& text, float x, float y, float ix, float iy, float jx, float jy) {
   for (const char16_t c : text) {
     const int g = CharToGlyph(c);
     if (g < 0) continue;
@@ -79,8 +78,8 @@ void TImageFont::Draw(const Text& text, float x, float y, float ix, float iy, fl
         const float gy = static_cast<float>(glyph->_y);
         const float w = static_cast<float>(image->width);
         const float h = static_cast<float>(image->height);
-        frame->Draw(0.0f, 0.0f, w, h, x + gx * ix + gy * iy, y + gx * jx + gy * jy, 0.0f, 0.0f,
-                    w, h);
+        frame->Draw(0.0f, 0.0f, w, h, x + gx * ix + gy * iy, y + gx * jx + gy * jy, 0.0f, 0.0f, w,
+                    h);
       }
     }
     x += ix * glyph->_advance;
@@ -106,8 +105,8 @@ TImageFontPtr TImageFont::CreateDefault() {
   }
   auto font = std::make_shared<TImageFont>();
   font->_glyphs.resize(kDefaultGlyphCount);
-  TPixmapPtr strip = TPixmap::Create(kDefaultGlyphCount * kDefaultGlyphWidth,
-                                     kDefaultGlyphHeight, RGBAFormat, 4);
+  TPixmapPtr strip =
+      TPixmap::Create(kDefaultGlyphCount * kDefaultGlyphWidth, kDefaultGlyphHeight, RGBAFormat, 4);
   for (int r = 0; r < kDefaultGlyphHeight; ++r) {
     for (int g = 0; g < kDefaultGlyphCount; ++g) {
       const std::uint8_t row = bits[static_cast<std::size_t>(kDefaultGlyphCount * r + g)];

@@ -63,7 +63,7 @@ using TImageFontPtr = std::shared_ptr<TImageFont>;
 
 class TImageFont : public Object {
  public:
-  std::shared_ptr<TFont> _src_font;  // Null for the default font
+  std::shared_ptr<TFont> _src_font;                   // Null for the default font
   std::vector<std::shared_ptr<TImageGlyph>> _glyphs;  // filled on first use
   int _imageFlags = 0;  // 0, or filtered and mipmapped for a smooth font
 

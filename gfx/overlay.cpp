@@ -136,9 +136,8 @@ void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y) {
 
 unsigned UploadPixmapTexture(const TPixmapPtr& pixmap, int mipmap) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
-  TPixmapPtr level_pixels = pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0
-                                ? pixmap
-                                : pixmap->Convert(RGBAFormat);
+  TPixmapPtr level_pixels =
+      pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0 ? pixmap : pixmap->Convert(RGBAFormat);
   int w = level_pixels->width;
   int h = level_pixels->height;
   FitTextureSize(w, h);
@@ -170,8 +169,7 @@ void FitTextureSize(int& width, int& height) {
   width = PowerOfTwoAtLeast(width);
   height = PowerOfTwoAtLeast(height);
   for (;;) {
-    gl.TexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                  nullptr);
+    gl.TexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     GLint accepted = 0;
     gl.GetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
     if (accepted != 0) return;

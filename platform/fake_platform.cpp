@@ -259,8 +259,8 @@ std::intptr_t FakePlatform::DispatchMessage(const Msg& msg) {
   return procedure(msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
-bool FakePlatform::PostThreadMessage(ThreadId thread, std::uint32_t message,
-                                     std::uintptr_t wparam, std::intptr_t lparam) {
+bool FakePlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std::uintptr_t wparam,
+                                     std::intptr_t lparam) {
   {
     std::lock_guard lock(mutex_);
     calls_.push_back("PostThreadMessage(" + Hex(message) + ")");

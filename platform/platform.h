@@ -41,15 +41,14 @@ struct Rect {
 // The window procedure a window class is registered with. DispatchMessage
 // calls it from the caller's own code (never from inside a platform
 // callback), so an error it raises travels up through DispatchMessage.
-using WindowProcedure =
-    std::function<std::intptr_t(Handle window, std::uint32_t message, std::uintptr_t wparam,
-                                std::intptr_t lparam)>;
+using WindowProcedure = std::function<std::intptr_t(Handle window, std::uint32_t message,
+                                                    std::uintptr_t wparam, std::intptr_t lparam)>;
 
 // A pixel-format request: the fields of a PIXELFORMATDESCRIPTOR that the
 // graphics layer sets. Counts are minimums.
 struct PixelFormatRequest {
   std::uint16_t version = 1;
-  std::uint32_t flags = 0;  // kPfd* bits
+  std::uint32_t flags = 0;      // kPfd* bits
   std::uint8_t pixel_type = 0;  // kPfdTypeRgba
   std::uint8_t color_bits = 0;
   std::uint8_t alpha_bits = 0;
@@ -92,7 +91,7 @@ class Platform {
   virtual ~Platform() = default;
 
   // Clock and sleep.
-  virtual std::uint32_t timeGetTime() = 0;  // milliseconds, wraps at 2^32
+  virtual std::uint32_t timeGetTime() = 0;   // milliseconds, wraps at 2^32
   virtual void Sleep(std::uint32_t ms) = 0;  // 0 gives up the time slice
   virtual void timeBeginPeriod(std::uint32_t ms) = 0;
   virtual void timeEndPeriod(std::uint32_t ms) = 0;
@@ -103,7 +102,7 @@ class Platform {
 
   // Message queue and dispatch.
   virtual bool PeekMessage(Msg& out) = 0;  // removes it; false when the queue is empty
-  virtual void WaitMessage() = 0;  // sleeps until a message or input is available
+  virtual void WaitMessage() = 0;          // sleeps until a message or input is available
   // Produces character messages (WM_CHAR) from key messages where the
   // platform does it this way; platforms that report typed text on their
   // own queue the WM_CHAR messages themselves.
@@ -112,8 +111,8 @@ class Platform {
   // Callable from any thread; the message arrives with window 0.
   virtual bool PostThreadMessage(ThreadId thread, std::uint32_t message, std::uintptr_t wparam,
                                  std::intptr_t lparam) = 0;
-  virtual std::intptr_t DefWindowProc(Handle window, std::uint32_t message,
-                                      std::uintptr_t wparam, std::intptr_t lparam) = 0;
+  virtual std::intptr_t DefWindowProc(Handle window, std::uint32_t message, std::uintptr_t wparam,
+                                      std::intptr_t lparam) = 0;
   virtual Handle GetParent(Handle window) = 0;
   virtual std::uint32_t GetWindowStyle(Handle window) = 0;  // GetWindowLongA(GWL_STYLE)
   virtual bool IsDialogMessage(Handle dialog, const Msg& msg) = 0;
@@ -128,7 +127,7 @@ class Platform {
   virtual bool ClientToScreen(Handle window, Point& point) = 0;
   virtual Handle SetCapture(Handle window) = 0;  // returns the previous capture window
   virtual bool ReleaseCapture() = 0;
-  virtual int ShowCursor(bool show) = 0;  // returns the new display counter
+  virtual int ShowCursor(bool show) = 0;            // returns the new display counter
   virtual bool TrackMouseLeave(Handle window) = 0;  // one WM_MOUSELEAVE when it leaves
 
   // Windows and activation.
@@ -144,9 +143,8 @@ class Platform {
   virtual bool AdjustWindowRectEx(Rect& rect, std::uint32_t style, bool menu,
                                   std::uint32_t ex_style) = 0;
   virtual Handle CreateWindowEx(std::uint32_t ex_style, const std::u16string& class_name,
-                                const std::u16string& title, std::uint32_t style,
-                                std::int32_t x, std::int32_t y, std::int32_t width,
-                                std::int32_t height) = 0;
+                                const std::u16string& title, std::uint32_t style, std::int32_t x,
+                                std::int32_t y, std::int32_t width, std::int32_t height) = 0;
   virtual bool ShowWindow(Handle window, int command) = 0;
   virtual bool ValidateRect(Handle window) = 0;
   virtual bool DestroyWindow(Handle window) = 0;
@@ -321,20 +319,24 @@ inline constexpr int IDNO = 7;
 
 // lParam and wParam packing.
 constexpr std::int16_t LowSigned(std::intptr_t value) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uintptr_t>(value) & 0xFFFF));
+  return static_cast<std::int16_t>(
+      static_cast<std::uint16_t>(static_cast<std::uintptr_t>(value) & 0xFFFF));
 }
 constexpr std::int16_t HighSigned(std::intptr_t value) {
   return static_cast<std::int16_t>(
       static_cast<std::uint16_t>((static_cast<std::uintptr_t>(value) >> 16) & 0xFFFF));
 }
-constexpr std::uint16_t LowWord(std::uintptr_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+constexpr std::uint16_t LowWord(std::uintptr_t value) {
+  return static_cast<std::uint16_t>(value & 0xFFFF);
+}
 constexpr std::uint16_t HighWord(std::uintptr_t value) {
   return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
 }
 // Two signed 16-bit coordinates as an lParam (MAKELPARAM).
 constexpr std::intptr_t MakePointLParam(std::int32_t x, std::int32_t y) {
-  return static_cast<std::intptr_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) |
-                                    (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
+  return static_cast<std::intptr_t>(
+      static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) |
+      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
 }
 
 }  // namespace platform

@@ -75,35 +75,22 @@ void Handler(int signal, siginfo_t* info, void* /*context*/) {
 
 std::uint32_t ExceptionCodeForSignal(int signal, int si_code, bool on_stack_guard) {
   switch (signal) {
-    case SIGSEGV:
-      return on_stack_guard ? kStackOverflow : kAccessViolation;
+    case SIGSEGV: return on_stack_guard ? kStackOverflow : kAccessViolation;
     case SIGFPE:
       switch (si_code) {
-        case FPE_INTDIV:
-          return kIntDivideByZero;
-        case FPE_INTOVF:
-          return kIntOverflow;
-        case FPE_FLTDIV:
-          return kFltDivideByZero;
-        case FPE_FLTOVF:
-          return kFltOverflow;
-        case FPE_FLTUND:
-          return kFltUnderflow;
-        case FPE_FLTRES:
-          return kFltInexactResult;
-        case FPE_FLTINV:
-          return kFltInvalidOperation;
-        default:
-          return kUnknown;
+        case FPE_INTDIV: return kIntDivideByZero;
+        case FPE_INTOVF: return kIntOverflow;
+        case FPE_FLTDIV: return kFltDivideByZero;
+        case FPE_FLTOVF: return kFltOverflow;
+        case FPE_FLTUND: return kFltUnderflow;
+        case FPE_FLTRES: return kFltInexactResult;
+        case FPE_FLTINV: return kFltInvalidOperation;
+        default: return kUnknown;
       }
-    case SIGILL:
-      return si_code == ILL_PRVOPC ? kPrivInstruction : kIllegalInstruction;
-    case SIGBUS:
-      return si_code == BUS_ADRALN ? kDatatypeMisalignment : kInPageError;
-    case SIGTRAP:
-      return si_code == TRAP_TRACE ? kSingleStep : kBreakpoint;
-    default:
-      return kUnknown;
+    case SIGILL: return si_code == ILL_PRVOPC ? kPrivInstruction : kIllegalInstruction;
+    case SIGBUS: return si_code == BUS_ADRALN ? kDatatypeMisalignment : kInPageError;
+    case SIGTRAP: return si_code == TRAP_TRACE ? kSingleStep : kBreakpoint;
+    default: return kUnknown;
   }
 }
 

@@ -23,7 +23,7 @@ struct TLink {
 };
 
 struct body {
-  static constexpr double kBounceFactor = -2.200000047683716;   // -2.2 in single precision
+  static constexpr double kBounceFactor = -2.200000047683716;     // -2.2 in single precision
   static constexpr double kBounceStrength = 0.10000000149011612;  // 0.1 in single precision
 
   double mass = 0.0;

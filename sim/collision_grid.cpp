@@ -27,7 +27,8 @@ constexpr double kStripMargin = 1e-2;
 constexpr double kEnterLimit = 0x1p40;
 constexpr double kWalkLimit = 0x1p41;
 
-static_assert(std::has_single_bit(collisiongrid::kStrips) && collisiongrid::kStrips > 2 * kSpan + 1);
+static_assert(std::has_single_bit(collisiongrid::kStrips) &&
+              collisiongrid::kStrips > 2 * kSpan + 1);
 
 bool Finite(const vect2d& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
@@ -106,7 +107,8 @@ bool collisiongrid::build(const std::vector<body*>& bodies) {
   // 2 * maxradius; with the other's drift that is less than
   // kSpan / (1 + kStripMargin) strips, so their strips differ by at most
   // kSpan.
-  const double width = std::max((2.0 * maxradius + allowance_) * (1.0 + kStripMargin) / kSpan, 1e-6);
+  const double width =
+      std::max((2.0 * maxradius + allowance_) * (1.0 + kStripMargin) / kSpan, 1e-6);
   columns_.origin = lowx;
   rows_.origin = lowy;
   columns_.inverse = rows_.inverse = 1.0 / width;
@@ -152,7 +154,8 @@ void collisiongrid::moved(std::size_t index) {
   s.x = b->pos.x;
   s.y = b->pos.y;
   // A body in no strip set is either drifted already or overlaps nothing.
-  if (column_[index] == kOut || (std::abs(s.x - s.x0) <= allowance_ && std::abs(s.y - s.y0) <= allowance_)) {
+  if (column_[index] == kOut ||
+      (std::abs(s.x - s.x0) <= allowance_ && std::abs(s.y - s.y0) <= allowance_)) {
     return;
   }
   // Pushed too far: it is entered again where it is now, and stays in its

@@ -100,7 +100,8 @@ class collisiongrid {
   std::vector<std::int64_t> column_;
   std::vector<std::int64_t> row_;
 
-  friend std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies, collisiongrid& grid);
+  friend std::uint64_t gridwalk(std::size_t index, const std::vector<body*>& bodies,
+                                collisiongrid& grid);
 };
 
 // One body's collision walk over the bodies after it, skipping through the

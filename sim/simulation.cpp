@@ -53,7 +53,8 @@ void simulation::frame(const pointerview& pointer, framedrawing& out) {
   bool usegrid = false;
   if (walk == collisionwalk::grid) {
     order_.clear();
-    for (TLink* l = bodylist._head._succ; l != &bodylist._head; l = l->_succ) order_.push_back(l->_value);
+    for (TLink* l = bodylist._head._succ; l != &bodylist._head; l = l->_succ)
+      order_.push_back(l->_value);
     usegrid = grid_.build(order_);
   }
   if (usegrid) {
@@ -146,7 +147,8 @@ void simulation::finishbody(body& b, framedrawing& out) {
   std::optional<std::int32_t> row = Truncate(b.pos.y / kCellSize);
   if (row && *row >= kDensityCells) row = kDensityCells - 1;
   if (column && row && *column >= 0 && *column < kDensityCells && *row >= 0) {
-    const std::size_t cell = static_cast<std::size_t>(*column) * kDensityCells + static_cast<std::size_t>(*row);
+    const std::size_t cell =
+        static_cast<std::size_t>(*column) * kDensityCells + static_cast<std::size_t>(*row);
     ++density_[cell];
     occupied_[cell / 64] |= std::uint64_t{1} << (cell % 64);
   }
@@ -165,9 +167,12 @@ void simulation::densitypass(framedrawing& out) {
       bits &= bits - 1;
       const std::int32_t count = density_[cell];
       density_[cell] = 0;
-      const auto c = static_cast<std::int32_t>(std::min<std::int64_t>(50, 15 * static_cast<std::int64_t>(count)));
+      const auto c = static_cast<std::int32_t>(
+          std::min<std::int64_t>(50, 15 * static_cast<std::int64_t>(count)));
       out.cells.push_back({static_cast<std::int32_t>(cell / kDensityCells),
-                           static_cast<std::int32_t>(cell % kDensityCells), count, {192 + c, 192 + c, 200 + c}});
+                           static_cast<std::int32_t>(cell % kDensityCells),
+                           count,
+                           {192 + c, 192 + c, 200 + c}});
     }
   }
 }

@@ -120,7 +120,9 @@ inline std::int32_t vect2d::equals(const vect2d& v, double t) const {
   if (!(std::abs(x - v.x) <= std::abs(x * t))) return 0;
   return std::abs(y - v.y) <= std::abs(y * t) ? 1 : 0;
 }
-inline std::int32_t vect2d::equalsexact(const vect2d& v) const { return (x == v.x && y == v.y) ? 1 : 0; }
+inline std::int32_t vect2d::equalsexact(const vect2d& v) const {
+  return (x == v.x && y == v.y) ? 1 : 0;
+}
 inline std::int32_t vect2d::comparevects(const vect2d& v) const {
   const double mine = lengthsq();
   const double theirs = v.lengthsq();
@@ -216,6 +218,12 @@ inline void vect2d::applyclamp(double s) {
 inline vect2d vect2d::perp() const { return {-y, x}; }
 inline vect2d vect2d::rperp() const { return {y, -x}; }
 inline vect2d vect2d::project(const vect2d& v) const { return v.scale(dot(v) / v.lengthsq()); }
-inline vect2d vect2d::rotate(const vect2d& v) const { return {x * v.x - y * v.y, x * v.y + y * v.x}; }
-inline vect2d vect2d::unrotate(const vect2d& v) const { return {x * v.x + y * v.y, y * v.x - x * v.y}; }
-inline vect2d vect2d::lerp(const vect2d& v, double t) const { return scale(1.0 - t).add(v.scale(t)); }
+inline vect2d vect2d::rotate(const vect2d& v) const {
+  return {x * v.x - y * v.y, x * v.y + y * v.x};
+}
+inline vect2d vect2d::unrotate(const vect2d& v) const {
+  return {x * v.x + y * v.y, y * v.x - x * v.y};
+}
+inline vect2d vect2d::lerp(const vect2d& v, double t) const {
+  return scale(1.0 - t).add(v.scale(t));
+}

@@ -38,9 +38,7 @@ void Expand(const std::uint8_t* src, std::int32_t s, std::uint8_t* rgba, std::si
     case BGRAFormat:
       for (std::size_t i = 0; i < n; ++i, src += 4) put(src[2], src[1], src[0], src[3]);
       break;
-    case RGBAFormat:
-      std::memmove(rgba, src, n * 4);
-      break;
+    case RGBAFormat: std::memmove(rgba, src, n * 4); break;
     case RedFormat:
       for (std::size_t i = 0; i < n; ++i) put(src[i], 0, 0, 1);
       break;
@@ -99,9 +97,7 @@ void Reduce(const std::uint8_t* rgba, std::int32_t d, std::uint8_t* dst, std::si
         dst[3] = rgba[3];
       }
       break;
-    case RGBAFormat:
-      std::memmove(dst, rgba, n * 4);
-      break;
+    case RGBAFormat: std::memmove(dst, rgba, n * 4); break;
     case RedFormat:
       for (std::size_t i = 0; i < n; ++i, rgba += 4) dst[i] = rgba[0];
       break;

@@ -71,26 +71,13 @@ std::int32_t EncodePixel(std::int32_t format, std::uint32_t argb, std::uint8_t o
   const auto g = static_cast<std::uint8_t>(argb >> 8);
   const auto b = static_cast<std::uint8_t>(argb);
   switch (format) {
-    case IntensityFormat:
-      out[0] = static_cast<std::uint8_t>((r + g + b) / 3);
-      return 1;
-    case AlphaFormat:
-      out[0] = a;
-      return 1;
-    case BGRFormat:
-      out[0] = b, out[1] = g, out[2] = r;
-      return 3;
-    case RGBFormat:
-      out[0] = r, out[1] = g, out[2] = b;
-      return 3;
-    case BGRAFormat:
-      out[0] = b, out[1] = g, out[2] = r, out[3] = a;
-      return 4;
-    case RGBAFormat:
-      out[0] = r, out[1] = g, out[2] = b, out[3] = a;
-      return 4;
-    default:
-      return 0;
+    case IntensityFormat: out[0] = static_cast<std::uint8_t>((r + g + b) / 3); return 1;
+    case AlphaFormat: out[0] = a; return 1;
+    case BGRFormat: out[0] = b, out[1] = g, out[2] = r; return 3;
+    case RGBFormat: out[0] = r, out[1] = g, out[2] = b; return 3;
+    case BGRAFormat: out[0] = b, out[1] = g, out[2] = r, out[3] = a; return 4;
+    case RGBAFormat: out[0] = r, out[1] = g, out[2] = b, out[3] = a; return 4;
+    default: return 0;
   }
 }
 
@@ -171,20 +158,13 @@ std::uint32_t TPixmap::ReadPixel(std::int32_t x, std::int32_t y) {
   RequirePixel(*this, "ReadPixel", x, y);
   const std::uint8_t* p = At(*this, x, y);
   switch (format) {
-    case IntensityFormat:
-      return Argb(255, p[0], p[0], p[0]);
-    case AlphaFormat:
-      return Argb(p[0], 255, 255, 255);
-    case BGRFormat:
-      return Argb(255, p[2], p[1], p[0]);
-    case RGBFormat:
-      return Argb(255, p[0], p[1], p[2]);
-    case BGRAFormat:
-      return Argb(p[3], p[2], p[1], p[0]);
-    case RGBAFormat:
-      return Argb(p[3], p[0], p[1], p[2]);
-    default:
-      return 0;
+    case IntensityFormat: return Argb(255, p[0], p[0], p[0]);
+    case AlphaFormat: return Argb(p[0], 255, 255, 255);
+    case BGRFormat: return Argb(255, p[2], p[1], p[0]);
+    case RGBFormat: return Argb(255, p[0], p[1], p[2]);
+    case BGRAFormat: return Argb(p[3], p[2], p[1], p[0]);
+    case RGBAFormat: return Argb(p[3], p[0], p[1], p[2]);
+    default: return 0;
   }
 }
 

@@ -125,12 +125,9 @@ int Confirm(const Text& text, int serious) {
 
 int Proceed(const Text& text, int serious) {
   switch (Box(text, serious, platform::MB_YESNOCANCEL)) {
-    case platform::IDYES:
-      return 1;
-    case platform::IDNO:
-      return 0;
-    default:
-      return -1;
+    case platform::IDYES: return 1;
+    case platform::IDNO: return 0;
+    default: return -1;
   }
 }
 

@@ -18,23 +18,40 @@ struct BuiltInId {
 
 // Registered at start in this order; the registry text is built from it.
 constexpr BuiltInId kBuiltInIds[] = {
-    {AppSuspend, "AppSuspend"},           {AppResume, "AppResume"},
-    {AppTerminate, "AppTerminate"},       {AppOpenFile, "AppOpenFile"},
-    {AppIdle, "AppIdle"},                 {KeyDown, "KeyDown"},
-    {KeyUp, "KeyUp"},                     {KeyChar, "KeyChar"},
-    {KeyRepeat, "KeyRepeat"},             {MouseDown, "MouseDown"},
-    {MouseUp, "MouseUp"},                 {MouseMove, "MouseMove"},
-    {MouseWheel, "MouseWheel"},           {MouseEnter, "MouseEnter"},
-    {MouseLeave, "MouseLeave"},           {TimerTick, "TimerTick"},
-    {HotkeyHit, "HotkeyHit"},             {GadgetAction, "GadgetAction"},
-    {GadgetPaint, "GadgetPaint"},         {GadgetSelect, "GadgetSelect"},
-    {GadgetMenu, "GadgetMenu"},           {GadgetOpen, "GadgetOpen"},
-    {GadgetClose, "GadgetClose"},         {GadgetDone, "GadgetDone"},
-    {GadgetLostFocus, "GadgetLostFocus"}, {GadgetShape, "GadgetShape"},
-    {WindowMove, "WindowMove"},           {WindowSize, "WindowSize"},
-    {WindowClose, "WindowClose"},         {WindowActivate, "WindowActivate"},
-    {WindowAccept, "WindowAccept"},       {MenuAction, "MenuAction"},
-    {StreamEof, "StreamEof"},             {StreamAvail, "StreamAvail"},
+    {AppSuspend, "AppSuspend"},
+    {AppResume, "AppResume"},
+    {AppTerminate, "AppTerminate"},
+    {AppOpenFile, "AppOpenFile"},
+    {AppIdle, "AppIdle"},
+    {KeyDown, "KeyDown"},
+    {KeyUp, "KeyUp"},
+    {KeyChar, "KeyChar"},
+    {KeyRepeat, "KeyRepeat"},
+    {MouseDown, "MouseDown"},
+    {MouseUp, "MouseUp"},
+    {MouseMove, "MouseMove"},
+    {MouseWheel, "MouseWheel"},
+    {MouseEnter, "MouseEnter"},
+    {MouseLeave, "MouseLeave"},
+    {TimerTick, "TimerTick"},
+    {HotkeyHit, "HotkeyHit"},
+    {GadgetAction, "GadgetAction"},
+    {GadgetPaint, "GadgetPaint"},
+    {GadgetSelect, "GadgetSelect"},
+    {GadgetMenu, "GadgetMenu"},
+    {GadgetOpen, "GadgetOpen"},
+    {GadgetClose, "GadgetClose"},
+    {GadgetDone, "GadgetDone"},
+    {GadgetLostFocus, "GadgetLostFocus"},
+    {GadgetShape, "GadgetShape"},
+    {WindowMove, "WindowMove"},
+    {WindowSize, "WindowSize"},
+    {WindowClose, "WindowClose"},
+    {WindowActivate, "WindowActivate"},
+    {WindowAccept, "WindowAccept"},
+    {MenuAction, "MenuAction"},
+    {StreamEof, "StreamEof"},
+    {StreamAvail, "StreamAvail"},
     {ProcessExit, "ProcessExit"},
 };
 
@@ -57,9 +74,8 @@ Text TEvent::ToString() const {
   }
   Text extra_text;
   if (const auto* text = dynamic_cast<const TextObject*>(extra.get())) extra_text = text->value;
-  return description + u": data=" + DecimalText(data) + u", mods=" + DecimalText(mods) +
-         u", x=" + DecimalText(x) + u", y=" + DecimalText(y) + u", extra=\"" + extra_text +
-         u"\"";
+  return description + u": data=" + DecimalText(data) + u", mods=" + DecimalText(mods) + u", x=" +
+         DecimalText(x) + u", y=" + DecimalText(y) + u", extra=\"" + extra_text + u"\"";
 }
 
 std::shared_ptr<TEvent> TEvent::Create(std::int32_t id, ObjectPtr source, std::int32_t data,

@@ -51,12 +51,8 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
   namespace pf = platform;
   const std::int32_t mods = driverState.modifierMask;
   switch (message) {
-    case pf::WM_ACTIVATE:
-      TranslateActivate(window, wparam, lparam, source, mods);
-      break;
-    case pf::WM_CLOSE:
-      Emit(AppTerminate, source, 0, mods, 0, 0);
-      break;
+    case pf::WM_ACTIVATE: TranslateActivate(window, wparam, lparam, source, mods); break;
+    case pf::WM_CLOSE: Emit(AppTerminate, source, 0, mods, 0, 0); break;
     case pf::WM_KEYDOWN:
     case pf::WM_SYSKEYDOWN:
       if (IsKeyCode(wparam)) {
@@ -85,8 +81,9 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
     case pf::WM_MBUTTONDOWN: {
       // Captured so that a drag out of the window keeps reporting moves.
       pf::Current().SetCapture(window);
-      const std::int32_t button =
-          message == pf::WM_LBUTTONDOWN ? 1 : message == pf::WM_RBUTTONDOWN ? 2 : 3;
+      const std::int32_t button = message == pf::WM_LBUTTONDOWN   ? 1
+                                  : message == pf::WM_RBUTTONDOWN ? 2
+                                                                  : 3;
       Emit(MouseDown, source, button, mods, SignedLow(lparam), SignedHigh(lparam));
       break;
     }
@@ -94,8 +91,9 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
     case pf::WM_RBUTTONUP:
     case pf::WM_MBUTTONUP: {
       pf::Current().ReleaseCapture();
-      const std::int32_t button =
-          message == pf::WM_LBUTTONUP ? 1 : message == pf::WM_RBUTTONUP ? 2 : 3;
+      const std::int32_t button = message == pf::WM_LBUTTONUP   ? 1
+                                  : message == pf::WM_RBUTTONUP ? 2
+                                                                : 3;
       Emit(MouseUp, source, button, mods, SignedLow(lparam), SignedHigh(lparam));
       break;
     }
@@ -110,8 +108,7 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
     case pf::WM_MOUSELEAVE:
       if (window == driverState.pointerOverWindow) TrackPointerOver(0, 0, 0, source);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -121,20 +118,16 @@ bool IsModifierKeyMessage(const platform::Msg& msg) {
     case pf::WM_KEYDOWN:
     case pf::WM_KEYUP:
     case pf::WM_SYSKEYDOWN:
-    case pf::WM_SYSKEYUP:
-      break;
-    default:
-      return false;
+    case pf::WM_SYSKEYUP: break;
+    default: return false;
   }
   switch (msg.wparam) {
     case pf::VK_SHIFT:
     case pf::VK_CONTROL:
     case pf::VK_MENU:
     case pf::VK_LWIN:
-    case pf::VK_RWIN:
-      return true;
-    default:
-      return false;
+    case pf::VK_RWIN: return true;
+    default: return false;
   }
 }
 

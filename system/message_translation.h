@@ -13,9 +13,9 @@ struct SystemDriverState {
   bool started = false;
   int wideCharacterFlag = 0;  // 1: texts go to the platform as UTF-16
   platform::ThreadId mainThreadId = 0;
-  std::int32_t modifierMask = 0;  // kModShift | kModControl | kModAlt | kModSystem
+  std::int32_t modifierMask = 0;           // kModShift | kModControl | kModAlt | kModSystem
   platform::Handle pointerOverWindow = 0;  // the application window under the pointer
-  ObjectPtr enteredSource;  // source given when the pointer entered pointerOverWindow
+  ObjectPtr enteredSource;         // source given when the pointer entered pointerOverWindow
   std::int32_t pointerWanted = 0;  // 1: show the system pointer over our windows
 };
 extern SystemDriverState driverState;

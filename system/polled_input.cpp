@@ -226,9 +226,7 @@ ObjectPtr PolledInputHook(int, ObjectPtr data, ObjectPtr) {
       state.pointerLocation[0] = event->x;
       state.pointerLocation[1] = event->y;
       break;
-    case MouseWheel:
-      state.pointerLocation[2] = WrapAdd(state.pointerLocation[2], value);
-      break;
+    case MouseWheel: state.pointerLocation[2] = WrapAdd(state.pointerLocation[2], value); break;
     case AppSuspend:
       ClearKeyState();
       ClearMouseState();
@@ -239,11 +237,8 @@ ObjectPtr PolledInputHook(int, ObjectPtr data, ObjectPtr) {
       ClearMouseState();
       state.suspended = 0;
       break;
-    case AppTerminate:
-      state.terminate = 1;
-      break;
-    default:
-      break;  // KeyRepeat, MouseEnter, MouseLeave and the rest
+    case AppTerminate: state.terminate = 1; break;
+    default: break;  // KeyRepeat, MouseEnter, MouseLeave and the rest
   }
   return data;
 }

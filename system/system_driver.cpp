@@ -125,8 +125,8 @@ std::int32_t TWin32SystemDriver::Proceed(const Text& text, std::int32_t serious)
   return dialogs::Proceed(text, serious);
 }
 
-Text TWin32SystemDriver::RequestFile(const Text& text, const Text& extensions,
-                                     std::int32_t save, const Text& path) {
+Text TWin32SystemDriver::RequestFile(const Text& text, const Text& extensions, std::int32_t save,
+                                     const Text& path) {
   return dialogs::RequestFile(text, extensions, save, path);
 }
 

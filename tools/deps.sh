@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0 x11-utils
   xvfb xauth libx11-dev libxtst-dev zlib1g-dev x11-xserver-utils openbox
-  desktop-file-utils clang libclang-rt-14-dev
+  desktop-file-utils clang libclang-rt-14-dev clang-format
 )
 
 missing=()

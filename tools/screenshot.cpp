@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     Pause(hold_ms);
   }
   x11tools::Picture picture;
-  const bool ok = x11tools::GrabWindow(display, window, picture) && x11tools::WritePng(picture, path);
+  const bool ok =
+      x11tools::GrabWindow(display, window, picture) && x11tools::WritePng(picture, path);
   if (hold) x11tools::PressButton(display, 1, false);
   XCloseDisplay(display);
   if (!ok) {

@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 
 tools/deps.sh
 
+# Every C++ file keeps the committed layout (.clang-format).
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
 jobs=$(nproc)

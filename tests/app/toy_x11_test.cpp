@@ -91,7 +91,8 @@ class ToyProcess {
     std::string out;
     char buffer[512];
     ssize_t n;
-    while ((n = read(stderr_fd_, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    while ((n = read(stderr_fd_, buffer, sizeof buffer)) > 0)
+      out.append(buffer, static_cast<std::size_t>(n));
     return out;
   }
 
@@ -113,7 +114,8 @@ class ToyOnX11 : public ::testing::Test {
     ASSERT_TRUE(x11tools::ClientOrigin(display_, window_, origin_x_, origin_y_));
     // Input that arrives while the window is still being opened, before the
     // input layer listens, is not seen: start once frames are coming.
-    ASSERT_TRUE(Eventually([](const x11tools::Picture& p) { return CountCells(p, 0, 512) > 0; }, 20s))
+    ASSERT_TRUE(
+        Eventually([](const x11tools::Picture& p) { return CountCells(p, 0, 512) > 0; }, 20s))
         << "the toy drew no frame (exit status " << toy_->WaitForExit(0ms) << ", -1 while it runs)";
   }
 
@@ -181,7 +183,9 @@ TEST_F(ToyOnX11, BodiesSettleOnTheFloorAndEveryPixelHasOneOfTheToysColours) {
   // With no button held the bodies only fall: after a while most cells lie
   // in the bottom band of the window.
   ASSERT_TRUE(Eventually(
-      [](const x11tools::Picture& p) { return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384); },
+      [](const x11tools::Picture& p) {
+        return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384);
+      },
       20s))
       << "the bodies did not gather along the floor";
 
@@ -199,7 +203,9 @@ TEST_F(ToyOnX11, BodiesSettleOnTheFloorAndEveryPixelHasOneOfTheToysColours) {
 TEST_F(ToyOnX11, LeftButtonPullsBodiesUpTowardThePointer) {
   PointAt(256, 100);
   ASSERT_TRUE(Eventually(
-      [](const x11tools::Picture& p) { return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384); },
+      [](const x11tools::Picture& p) {
+        return CountCells(p, 448, 512) > 4 * CountCells(p, 0, 384);
+      },
       20s));
   const x11tools::Picture settled = Grab();
   ASSERT_EQ(settled.width, 512);

@@ -103,7 +103,9 @@ TEST_F(Flat2DTest, PrimitivesWithDefaultState) {
        "Begin(GL_LINES) Vertex2f(10.5,10.5) Vertex2f(20.5,10.5) End()"},
       {[] { DrawRect(4, 6, 2, 2); },
        "Begin(GL_QUADS) Vertex2f(4,6) Vertex2f(6,6) Vertex2f(6,8) Vertex2f(4,8) End()"},
-      {[] { DrawPoly({0, 0, 10, 0, 5, 0.25f}); },
+      {[] {
+         DrawPoly({0, 0, 10, 0, 5, 0.25f});
+       },
        "Begin(GL_POLYGON) Vertex2f(0,0) Vertex2f(10,0) Vertex2f(5,0.25) End()"},
   };
   for (const Case& c : cases) {
@@ -141,8 +143,9 @@ TEST_F(Flat2DTest, RotationTurnsClockwiseAboutTheHandle) {
   // A 10 by 4 box whose handle is its centre turns into a 4 by 10 box.
   SetDrawHandle(5, 2);
   DrawRect(50, 50, 10, 4);
-  EXPECT_EQ(Take(),
-            "Begin(GL_QUADS) Vertex2f(52,45) Vertex2f(52,55) Vertex2f(48,55) Vertex2f(48,45) End()");
+  EXPECT_EQ(
+      Take(),
+      "Begin(GL_QUADS) Vertex2f(52,45) Vertex2f(52,55) Vertex2f(48,55) Vertex2f(48,45) End()");
   EXPECT_EQ(CurrentDrawRotation(), 90.0f);
 }
 
@@ -162,12 +165,14 @@ TEST_F(Flat2DTest, ScaleActsAboutTheHandleAndRotationScaleSetsAllThree) {
 
 TEST_F(Flat2DTest, VirtualResolutionScalesDrawingViewportAndPointer) {
   SetVirtualSize(256, 256);
-  EXPECT_EQ(Take(),
-            "MatrixMode(GL_PROJECTION) LoadIdentity() Ortho(0,256,256,0,-1,1) MatrixMode(GL_MODELVIEW)");
+  EXPECT_EQ(
+      Take(),
+      "MatrixMode(GL_PROJECTION) LoadIdentity() Ortho(0,256,256,0,-1,1) MatrixMode(GL_MODELVIEW)");
   EXPECT_EQ(gl_.Matrix(GL_PROJECTION)[0], 2.0 / 256);
   DrawRect(0, 0, 128, 128);  // the top-left quarter, in virtual units
-  EXPECT_EQ(Take(),
-            "Begin(GL_QUADS) Vertex2f(0,0) Vertex2f(128,0) Vertex2f(128,128) Vertex2f(0,128) End()");
+  EXPECT_EQ(
+      Take(),
+      "Begin(GL_QUADS) Vertex2f(0,0) Vertex2f(128,0) Vertex2f(128,128) Vertex2f(0,128) End()");
   SetViewport(0, 0, 128, 128);
   EXPECT_EQ(Take(), "Enable(GL_SCISSOR_TEST) Scissor(0,256,256,256)");
   SetViewport(0, 0, 256, 256);
@@ -216,8 +221,12 @@ TEST_F(Flat2DTest, ColourAndAlphaAreClampedOnTheWayToGLButStoredAsGiven) {
     float alpha;
     int byte;
   };
-  const Case cases[] = {{0.5f, 127}, {2.0f, 255}, {-1.0f, 0}, {1.0f, 255},
-                        {std::numeric_limits<float>::quiet_NaN(), 0}, {128.0f / 255.0f, 128}};
+  const Case cases[] = {{0.5f, 127},
+                        {2.0f, 255},
+                        {-1.0f, 0},
+                        {1.0f, 255},
+                        {std::numeric_limits<float>::quiet_NaN(), 0},
+                        {128.0f / 255.0f, 128}};
   for (const Case& c : cases) {
     SetAlpha(c.alpha);
     EXPECT_EQ(Take(), Format("Color4ubv(255,0,128,%d)", c.byte)) << c.alpha;

@@ -13,10 +13,9 @@ namespace {
 TEST(GlApi, SystemTableIsCompleteAndComesBackAfterRecording) {
   const GlApi& system = SystemGlApi();
 #define GL_API_TEST_SLOT(ret, name, params, ...) \
-  EXPECT_NE(system.name, nullptr) << #name;     \
+  EXPECT_NE(system.name, nullptr) << #name;      \
   EXPECT_EQ(gl.name, system.name) << #name;
-  GL_API_FUNCTIONS(GL_API_TEST_SLOT)
-  {
+  GL_API_FUNCTIONS(GL_API_TEST_SLOT) {
     GlRecorder recorder;
     EXPECT_NE(gl.Begin, system.Begin);
     gl.Begin(GL_QUADS);
@@ -50,8 +49,8 @@ TEST(GlRecorder, ReportsBeginEndMisuse) {
   gl.End();
   gl.End();
   EXPECT_EQ(recorder.Errors(),
-            (std::vector<std::string>{"Enable(GL_BLEND) between Begin and End", "Begin inside Begin",
-                                      "End without Begin"}));
+            (std::vector<std::string>{"Enable(GL_BLEND) between Begin and End",
+                                      "Begin inside Begin", "End without Begin"}));
 }
 
 TEST(GlRecorder, AnswersProxyTextureQueriesFromTheMaximumSize) {

@@ -69,9 +69,10 @@ TEST_F(GLFlat2DDriver, TextureSwitchesAreFilteredUntilTheNextReset) {
   EXPECT_EQ(gl_.BoundTexture(), 6u);
 
   driver().ResetGLContext(*graphics_);
-  EXPECT_EQ(Take(),
-            "Disable(GL_TEXTURE_2D) MatrixMode(GL_PROJECTION) LoadIdentity() "
-            "Ortho(0,512,512,0,-1,1) MatrixMode(GL_MODELVIEW) LoadIdentity() Viewport(0,0,512,512)");
+  EXPECT_EQ(
+      Take(),
+      "Disable(GL_TEXTURE_2D) MatrixMode(GL_PROJECTION) LoadIdentity() "
+      "Ortho(0,512,512,0,-1,1) MatrixMode(GL_MODELVIEW) LoadIdentity() Viewport(0,0,512,512)");
   EXPECT_EQ(driver().stateBlend, 0);
   driver().BindTexture(6);
   EXPECT_EQ(Take(), "BindTexture(GL_TEXTURE_2D,6)");
@@ -126,7 +127,7 @@ TEST_F(GLFlat2DDriver, DrawPixmapPlacesRowsDownwardAndRestoresTheBlend) {
             "DrawPixels(2,2,GL_RGBA,GL_UNSIGNED_BYTE,data) PixelStorei(GL_UNPACK_ROW_LENGTH,0) "
             "PixelZoom(1,1) Disable(GL_BLEND) Enable(GL_ALPHA_TEST) AlphaFunc(GL_GEQUAL,0.5)");
   DrawPixmap(p, 0, 0);
-  const std::vector<GLubyte> rgba = {0x10, 0x20, 0x30, 255, 0, 0, 0, 255,
+  const std::vector<GLubyte> rgba = {0x10, 0x20, 0x30, 255, 0,    0,    0,    255,
                                      0,    0,    0,    255, 0x40, 0x50, 0x60, 255};
   EXPECT_EQ(gl_.Transfers().at(0).bytes, rgba);
 }
@@ -165,9 +166,10 @@ TEST_F(GLFlat2DDriver, GrabPixmapReturnsTheTopRowFirst) {
     return GlRecorder::Rgba{static_cast<GLubyte>(x), static_cast<GLubyte>(y - 480), 7, 255};
   });
   TPixmapPtr p = GrabPixmap(10, 20, 3, 2);
-  EXPECT_EQ(Take(),
-            "Disable(GL_BLEND) Disable(GL_ALPHA_TEST) ReadPixels(10,490,3,2,GL_RGBA,GL_UNSIGNED_BYTE) "
-            "Disable(GL_BLEND) Enable(GL_ALPHA_TEST) AlphaFunc(GL_GEQUAL,0.5)");
+  EXPECT_EQ(
+      Take(),
+      "Disable(GL_BLEND) Disable(GL_ALPHA_TEST) ReadPixels(10,490,3,2,GL_RGBA,GL_UNSIGNED_BYTE) "
+      "Disable(GL_BLEND) Enable(GL_ALPHA_TEST) AlphaFunc(GL_GEQUAL,0.5)");
   ASSERT_TRUE(p);
   EXPECT_EQ(p->format, RGBAFormat);
   EXPECT_EQ(p->width, 3);

@@ -50,7 +50,8 @@ class StubFont : public TFont {
     ++loads;
     switch (index) {
       case 0: return std::make_shared<StubGlyph>(Filled(3, 5), 4.75f, 1, 2, 3, 5);
-      case 1: return std::make_shared<StubGlyph>(std::make_shared<TextObject>(u"-"), 2.5f, 0, 0, 0, 0);
+      case 1:
+        return std::make_shared<StubGlyph>(std::make_shared<TextObject>(u"-"), 2.5f, 0, 0, 0, 0);
       default: return std::make_shared<StubGlyph>(Filled(2, 2), 1.5f, 0, 0, 2, 2);
     }
   }
@@ -97,12 +98,15 @@ TEST(ImageFontAbstract, BaseOperationsRaise) {
   TFont font;
   TFontLoader loader;
   int a = 0, b = 0, c = 0, d = 0;
-  const std::vector<std::function<void()>> calls = {
-      [&] { glyph.Pixels(); },        [&] { glyph.Advance(); },
-      [&] { glyph.GetRect(a, b, c, d); }, [&] { font.Style(); },
-      [&] { font.Height(); },         [&] { font.CountGlyphs(); },
-      [&] { font.CharToGlyph(65); },  [&] { font.LoadGlyph(0); },
-      [&] { loader.LoadFont(nullptr, 12, 0); }};
+  const std::vector<std::function<void()>> calls = {[&] { glyph.Pixels(); },
+                                                    [&] { glyph.Advance(); },
+                                                    [&] { glyph.GetRect(a, b, c, d); },
+                                                    [&] { font.Style(); },
+                                                    [&] { font.Height(); },
+                                                    [&] { font.CountGlyphs(); },
+                                                    [&] { font.CharToGlyph(65); },
+                                                    [&] { font.LoadGlyph(0); },
+                                                    [&] { loader.LoadFont(nullptr, 12, 0); }};
   for (std::size_t i = 0; i < calls.size(); ++i) {
     try {
       calls[i]();
@@ -119,8 +123,8 @@ TEST(ImageFontDefault, GlyphsAreCutFromTheEmbeddedBitmap) {
   EXPECT_EQ(font->Height(), 16);
   EXPECT_EQ(font->CountGlyphs(), 96);
   EXPECT_EQ(font->_imageFlags, 0);
-  const std::vector<std::pair<int, int>> mapping = {
-      {0, -1}, {9, -1}, {31, -1}, {32, 0}, {'A', 33}, {127, 95}, {128, -1}, {0xE9, -1}};
+  const std::vector<std::pair<int, int>> mapping = {{0, -1},   {9, -1},   {31, -1},  {32, 0},
+                                                    {'A', 33}, {127, 95}, {128, -1}, {0xE9, -1}};
   for (const auto& [c, g] : mapping) EXPECT_EQ(font->CharToGlyph(c), g) << c;
 
   const auto bits = FindResource(u"quillfont.bin");
@@ -192,7 +196,10 @@ TEST_F(ImageFontTest, TextIsDrawnGlyphByGlyphEightPixelsApart) {
 }
 
 TEST_F(ImageFontTest, HandleOriginRotationAndSkippedCharactersPlaceTheGlyphs) {
-  DrawTextString(u"A\tB\x80" u"C", 10, 20);
+  DrawTextString(
+      u"A\tB\x80"
+      u"C",
+      10, 20);
   EXPECT_EQ(QuadCorners(),
             (std::vector<std::string>{"Vertex2f(10,20)", "Vertex2f(18,20)", "Vertex2f(26,20)"}));
 

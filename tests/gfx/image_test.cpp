@@ -137,17 +137,16 @@ TEST_F(ImageTest, FlagsChooseFiltersAndMipmapLevels) {
     SCOPED_TRACE(c.flags);
     gl_.ClearCalls();
     TGLImageFrame::CreateFromPixmap(CodedPixmap(128, 32), c.flags);
-    EXPECT_EQ(gl_.CallsStartingWith("TexParameteri"),
-              (std::vector<std::string>{
-                  "TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_WRAP_S,GL_CLAMP_TO_EDGE)",
-                  "TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_WRAP_T,GL_CLAMP_TO_EDGE)",
-                  std::string("TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_MAG_FILTER,") + c.mag + ")",
-                  std::string("TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_MIN_FILTER,") + c.min +
-                      ")"}));
+    EXPECT_EQ(
+        gl_.CallsStartingWith("TexParameteri"),
+        (std::vector<std::string>{
+            "TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_WRAP_S,GL_CLAMP_TO_EDGE)",
+            "TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_WRAP_T,GL_CLAMP_TO_EDGE)",
+            std::string("TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_MAG_FILTER,") + c.mag + ")",
+            std::string("TexParameteri(GL_TEXTURE_2D,GL_TEXTURE_MIN_FILTER,") + c.min + ")"}));
     const bool mipmapped = c.flags & MipmappedImageFlag;
     std::vector<std::string> storage, uploads;
-    const int sizes[][2] = {{128, 32}, {64, 16}, {32, 8}, {16, 4},
-                            {8, 2},    {4, 1},   {2, 1},  {1, 1}};
+    const int sizes[][2] = {{128, 32}, {64, 16}, {32, 8}, {16, 4}, {8, 2}, {4, 1}, {2, 1}, {1, 1}};
     for (int level = 0; level < (mipmapped ? 8 : 1); ++level) {
       storage.push_back("TexImage2D(GL_TEXTURE_2D," + std::to_string(level) + ",GL_RGBA8," +
                         std::to_string(sizes[level][0]) + "," + std::to_string(sizes[level][1]) +
@@ -172,8 +171,7 @@ TEST_F(ImageTest, LoadFramesFromCutsCellsLeftToRightThenDown) {
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(image->pixmaps[i]->ReadPixel(0, 0), Coded(corners[i][0], corners[i][1]));
-    EXPECT_EQ(image->pixmaps[i]->ReadPixel(15, 15),
-              Coded(corners[i][0] + 15, corners[i][1] + 15));
+    EXPECT_EQ(image->pixmaps[i]->ReadPixel(15, 15), Coded(corners[i][0] + 15, corners[i][1] + 15));
   }
 
   // Eight cells: first 5 and count 4 asks for nine.

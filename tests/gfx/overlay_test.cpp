@@ -32,9 +32,17 @@ class Overlay : public ::testing::Test {
 };
 
 TEST(PowerOfTwoAtLeast, RoundsUpAndStaysInRange) {
-  const std::vector<std::pair<int, int>> cases = {
-      {-5, 1}, {0, 1}, {1, 1}, {2, 2}, {3, 4}, {64, 64}, {65, 128}, {1000, 1024},
-      {(1 << 30) - 1, 1 << 30}, {1 << 30, 1 << 30}, {(1 << 30) + 1, 1 << 30}};
+  const std::vector<std::pair<int, int>> cases = {{-5, 1},
+                                                  {0, 1},
+                                                  {1, 1},
+                                                  {2, 2},
+                                                  {3, 4},
+                                                  {64, 64},
+                                                  {65, 128},
+                                                  {1000, 1024},
+                                                  {(1 << 30) - 1, 1 << 30},
+                                                  {1 << 30, 1 << 30},
+                                                  {(1 << 30) + 1, 1 << 30}};
   for (const auto& [n, expected] : cases) EXPECT_EQ(PowerOfTwoAtLeast(n), expected) << n;
 }
 
@@ -210,9 +218,11 @@ TEST_F(Overlay, DrawingLeavesMatricesEnablesAndBindingAsFound) {
     if (round == 0) {
       OverlayRect(5, 6, 10, 4);
       // Untextured, though a texture is enabled around it.
-      EXPECT_NE(gl_.Joined().find("Disable(GL_TEXTURE_2D) Begin(GL_QUADS) Vertex2i(5,6) Vertex2i(15,6) Vertex2i(15,10) "
-                                  "Vertex2i(5,10) End()"),
-                std::string::npos);
+      EXPECT_NE(
+          gl_.Joined().find(
+              "Disable(GL_TEXTURE_2D) Begin(GL_QUADS) Vertex2i(5,6) Vertex2i(15,6) Vertex2i(15,10) "
+              "Vertex2i(5,10) End()"),
+          std::string::npos);
     } else if (round == 1) {
       OverlayPixmap(pixmap, 5, 7);
       EXPECT_NE(gl_.Joined().find("Disable(GL_TEXTURE_2D) RasterPos2i(0,0) "

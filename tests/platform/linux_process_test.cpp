@@ -74,8 +74,7 @@ TEST_F(LinuxProcessTest, FullPathIsLexical) {
       {u"", u""},
       {u"-rf", Dir() + u"/-rf"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(process::FullPath(c.path), c.full) << ToUtf8(c.path);
+  for (const auto& c : cases) EXPECT_EQ(process::FullPath(c.path), c.full) << ToUtf8(c.path);
 }
 
 }  // namespace

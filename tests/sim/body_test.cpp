@@ -177,7 +177,8 @@ TEST_F(BodyCollision, CoincidentCentresArePushedApartWithoutNotANumber) {
   // Centres a denormal apart carry no usable direction either.
   b.setpos(a.pos.x + 5e-324, a.pos.y);
   a.handlecollision(b);
-  EXPECT_FALSE(std::isnan(a.pos.x) || std::isnan(b.pos.x) || std::isnan(a.vel.x) || std::isnan(b.vel.x));
+  EXPECT_FALSE(std::isnan(a.pos.x) || std::isnan(b.pos.x) || std::isnan(a.vel.x) ||
+               std::isnan(b.vel.x));
   EXPECT_GT(a.pos.dist(b.pos), 3.9);
 }
 

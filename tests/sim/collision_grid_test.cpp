@@ -44,7 +44,8 @@ TEST_P(GridWalk, MatchesTheLiteralWalkBitForBitFor3000Frames) {
   framedrawing a;
   framedrawing b;
   for (int f = 0; f < 3000; ++f) {
-    ExpectSameFrames(literal, grid, simscenario::Pointer(GetParam(), f), a, b, "frame " + std::to_string(f));
+    ExpectSameFrames(literal, grid, simscenario::Pointer(GetParam(), f), a, b,
+                     "frame " + std::to_string(f));
     if (HasFatalFailure()) return;
   }
   // The grid must actually have skipped work, not fallen back to the list.
@@ -62,13 +63,20 @@ void AddAwkwardBodies(simulation& world, int seed) {
     double y = RandomRange(600, 640);
     double radius = RandomRange(0.5, 3);
     switch (RandomInt(0, 19)) {
-      case 0: x = 320; y = 630; break;                  // shared centre
-      case 1: x = 320 + 1e-200; y = 630; radius = 1e-300; break;
+      case 0:
+        x = 320;
+        y = 630;
+        break;  // shared centre
+      case 1:
+        x = 320 + 1e-200;
+        y = 630;
+        radius = 1e-300;
+        break;
       case 2: radius = 0; break;
       case 3: radius = -1; break;
       case 4: radius = NAN; break;
       case 5: radius = 40; break;
-      case 6: y = -1e6 + RandomRange(0, 4); break;      // far above, in a cluster
+      case 6: y = -1e6 + RandomRange(0, 4); break;  // far above, in a cluster
       case 7: x = 1e300; break;
       case 8: x = NAN; break;
       case 9: y = -inf; break;
@@ -97,7 +105,8 @@ TEST(GridWalkAwkward, MatchesTheLiteralWalkWithExtremeValues) {
       p.pressed1 = f == 0 && p.down1;
       p.pressed2 = f == 0 && p.down2;
       p.pressed3 = f % 20 == 19;
-      ExpectSameFrames(literal, grid, p, a, b, "seed " + std::to_string(seed) + " frame " + std::to_string(f));
+      ExpectSameFrames(literal, grid, p, a, b,
+                       "seed " + std::to_string(seed) + " frame " + std::to_string(f));
       if (HasFatalFailure()) return;
     }
   }
@@ -152,10 +161,14 @@ TEST(GridIndex, WalksFindEveryOverlappingLaterBodyInOrder) {
     }
     gridtests += gridwalk(i, indexed, grid);
     for (std::size_t j = 0; j < listed.size(); ++j) {
-      ASSERT_EQ(simstate::Bits(listed[j]->pos.x), simstate::Bits(indexed[j]->pos.x)) << i << ", " << j;
-      ASSERT_EQ(simstate::Bits(listed[j]->pos.y), simstate::Bits(indexed[j]->pos.y)) << i << ", " << j;
-      ASSERT_EQ(simstate::Bits(listed[j]->vel.x), simstate::Bits(indexed[j]->vel.x)) << i << ", " << j;
-      ASSERT_EQ(simstate::Bits(listed[j]->vel.y), simstate::Bits(indexed[j]->vel.y)) << i << ", " << j;
+      ASSERT_EQ(simstate::Bits(listed[j]->pos.x), simstate::Bits(indexed[j]->pos.x))
+          << i << ", " << j;
+      ASSERT_EQ(simstate::Bits(listed[j]->pos.y), simstate::Bits(indexed[j]->pos.y))
+          << i << ", " << j;
+      ASSERT_EQ(simstate::Bits(listed[j]->vel.x), simstate::Bits(indexed[j]->vel.x))
+          << i << ", " << j;
+      ASSERT_EQ(simstate::Bits(listed[j]->vel.y), simstate::Bits(indexed[j]->vel.y))
+          << i << ", " << j;
     }
   }
   EXPECT_GT(collisions, 100);
@@ -168,7 +181,8 @@ TEST(GridIndex, ARebuildForgetsBodiesLeftFromAnUnfinishedPass) {
   TList list;
   std::vector<body*> table;
   SeedRandom(9);
-  for (int i = 0; i < 200; ++i) table.push_back(&body::Create(list, 3, 1.5, RandomRange(0, 40), RandomRange(0, 40)));
+  for (int i = 0; i < 200; ++i)
+    table.push_back(&body::Create(list, 3, 1.5, RandomRange(0, 40), RandomRange(0, 40)));
   collisiongrid grid;
   ASSERT_TRUE(grid.build(table));
   for (std::size_t i = 0; i < 50; ++i) gridwalk(i, table, grid);
@@ -189,7 +203,8 @@ TEST(GridIndex, ARebuildForgetsBodiesLeftFromAnUnfinishedPass) {
 TEST(GridIndex, TakesUpTo4096BodiesAndTheLastOneIsFound) {
   TList list;
   std::vector<body*> table;
-  for (int i = 0; i < 4097; ++i) table.push_back(&body::Create(list, 3, 1, 2.5 * (i % 64), 2.5 * (i / 64)));
+  for (int i = 0; i < 4097; ++i)
+    table.push_back(&body::Create(list, 3, 1, 2.5 * (i % 64), 2.5 * (i / 64)));
   collisiongrid grid;
   EXPECT_FALSE(grid.build(table));
   table.pop_back();
@@ -204,7 +219,8 @@ TEST(GridIndex, TakesUpTo4096BodiesAndTheLastOneIsFound) {
 
 TEST(GridIndex, IgnoresIndicesOutsideItsTableAndEmptySlots) {
   TList list;
-  std::vector<body*> table{&body::Create(list, 2, 1, 10, 10), nullptr, &body::Create(list, 2, 1, 10.5, 10)};
+  std::vector<body*> table{&body::Create(list, 2, 1, 10, 10), nullptr,
+                           &body::Create(list, 2, 1, 10.5, 10)};
   collisiongrid grid;
   grid.moved(0);  // never built: nothing to tell
   EXPECT_EQ(gridwalk(0, table, grid), 0u);

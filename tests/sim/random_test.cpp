@@ -33,7 +33,8 @@ TEST_F(Random, FloatUsesOneStepAndTheMiddleBits) {
     const float g = RandomFloat();
     ASSERT_GE(g, 0.0f);
     ASSERT_LT(g, 1.0f);
-    ASSERT_EQ(std::ldexp(static_cast<double>(g), 24), std::floor(std::ldexp(static_cast<double>(g), 24)));
+    ASSERT_EQ(std::ldexp(static_cast<double>(g), 24),
+              std::floor(std::ldexp(static_cast<double>(g), 24)));
   }
 }
 
@@ -96,7 +97,8 @@ TEST_F(Random, IntStaysBetweenBoundsWhoseDifferenceOverflows) {
 }
 
 TEST_F(Random, SeedingDropsTheSignBitAndAvoidsTheLockingValues) {
-  for (const std::int32_t seed : {0, -1, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
+  for (const std::int32_t seed : {0, -1, std::numeric_limits<std::int32_t>::max(),
+                                  std::numeric_limits<std::int32_t>::min()}) {
     SeedRandom(seed);
     EXPECT_EQ(RandomSeed(), 4660) << seed;
   }

@@ -42,8 +42,8 @@ inline std::string FirstDifference(const TList& a, const TList& b) {
     if (x == &a._head || y == &b._head) return "lists differ in length";
     const body& p = *x->_value;
     const body& q = *y->_value;
-    if (Bits(p.pos.x) != Bits(q.pos.x) || Bits(p.pos.y) != Bits(q.pos.y) || Bits(p.vel.x) != Bits(q.vel.x) ||
-        Bits(p.vel.y) != Bits(q.vel.y)) {
+    if (Bits(p.pos.x) != Bits(q.pos.x) || Bits(p.pos.y) != Bits(q.pos.y) ||
+        Bits(p.vel.x) != Bits(q.vel.x) || Bits(p.vel.y) != Bits(q.vel.y)) {
       return "body " + std::to_string(i) + " differs";
     }
   }

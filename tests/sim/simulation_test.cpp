@@ -49,7 +49,8 @@ std::string WalkName(const testing::TestParamInfo<collisionwalk>& info) {
   return info.param == collisionwalk::literal ? "Literal" : "Grid";
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWalks, Simulation, testing::Values(collisionwalk::literal, collisionwalk::grid), WalkName);
+INSTANTIATE_TEST_SUITE_P(BothWalks, Simulation,
+                         testing::Values(collisionwalk::literal, collisionwalk::grid), WalkName);
 
 TEST_P(Simulation, StartsPullingWithGravityDownAndTheAttractorAtTheOrigin) {
   EXPECT_EQ(sim.pointermass, 30000.0f);
@@ -87,7 +88,10 @@ TEST_P(Simulation, PointerTargetIsTheCornerOfTheCellUnderThePointer) {
   const struct {
     std::int32_t px, py;
     double x, y;
-  } cases[] = {{511, 1, 637.5, 0}, {0, 2, 0, 2.5}, {-1, -3, 0, -2.5}, {-2147483647 - 1, 2147483647, -2684354560.0, 2684354560.0}};
+  } cases[] = {{511, 1, 637.5, 0},
+               {0, 2, 0, 2.5},
+               {-1, -3, 0, -2.5},
+               {-2147483647 - 1, 2147483647, -2684354560.0, 2684354560.0}};
   for (const auto& c : cases) {
     Frame(Press1(c.px, c.py));
     EXPECT_EQ(sim.attractor.x, c.x) << c.px;
@@ -116,7 +120,8 @@ TEST_P(Simulation, TheFrameAButtonGoesDownOnlyPlacesTheAttractor) {
 
 // The velocity a held-button frame should give a resting body, built from
 // the body operations directly.
-vect2d ExpectedVelocity(const body& original, vect2d& attractor, const vect2d& target, float mass, bool gravity) {
+vect2d ExpectedVelocity(const body& original, vect2d& attractor, const vect2d& target, float mass,
+                        bool gravity) {
   body copy = original;
   attractor = attractor.lerp(target, 0.25);
   body::applygravity(copy, attractor, kStrength, mass);
@@ -134,7 +139,8 @@ TEST_P(Simulation, LeftPullsWithGravityRightWithoutAndRightWinsOverLeft) {
     body& b = body::Create(world.bodylist, 10, 2, 300, 300);
     world.frame(Press1(200, 200), out);
     vect2d attractor = world.attractor;
-    const vect2d expected = ExpectedVelocity(b, attractor, vect2d::Create(250, 250), 30000.0f, row.gravity);
+    const vect2d expected =
+        ExpectedVelocity(b, attractor, vect2d::Create(250, 250), 30000.0f, row.gravity);
     pointerview p = At(200, 200);
     p.down1 = row.down1;
     p.down2 = row.down2;
@@ -194,8 +200,8 @@ class SimulationStep : public Simulation {
   void SetUp() override { sim.gravity = vect2d::Create(0, 0); }
 };
 
-INSTANTIATE_TEST_SUITE_P(BothWalks, SimulationStep, testing::Values(collisionwalk::literal, collisionwalk::grid),
-                         WalkName);
+INSTANTIATE_TEST_SUITE_P(BothWalks, SimulationStep,
+                         testing::Values(collisionwalk::literal, collisionwalk::grid), WalkName);
 
 TEST_P(SimulationStep, WallsReflectWithMassDependentRestitutionAndOnlyTheFloorClamps) {
   body& right = Add(2, 0.5, 638, 100, 3, 0);
@@ -240,13 +246,13 @@ TEST_P(SimulationStep, MotionLinesRunFromTheNewPositionBackInBodyOrder) {
 }
 
 TEST_P(SimulationStep, BinningClampsOnlyTheRowAndSkipsWhatCannotBeCounted) {
-  Add(3, 0.01, -1.0, 100);    // column 0, row 40
-  Add(3, 0.01, -2.5, 110);    // column -1: not counted
-  Add(3, 0.01, 50, -2.0);     // row 0 (truncated toward zero)
-  Add(3, 0.01, 60, 640);      // row 256 clamped to 255
-  Add(3, 0.01, 640, 120);     // column 256: not counted
-  Add(3, 0.01, NAN, 130);     // not a position: not counted
-  Add(3, 0.01, 1e300, 140);   // beyond any integer: not counted
+  Add(3, 0.01, -1.0, 100);   // column 0, row 40
+  Add(3, 0.01, -2.5, 110);   // column -1: not counted
+  Add(3, 0.01, 50, -2.0);    // row 0 (truncated toward zero)
+  Add(3, 0.01, 60, 640);     // row 256 clamped to 255
+  Add(3, 0.01, 640, 120);    // column 256: not counted
+  Add(3, 0.01, NAN, 130);    // not a position: not counted
+  Add(3, 0.01, 1e300, 140);  // beyond any integer: not counted
   Add(3, 0.01, 70, -1e300);
   Add(3, 0.01, -std::numeric_limits<double>::infinity(), 150);
   Frame(At(0, 0));
@@ -271,7 +277,10 @@ TEST_P(SimulationStep, DensityCellsComeColumnByColumnWithBrightnessByCount) {
   Frame(At(0, 0));
   const struct {
     int column, row, count, red, blue;
-  } expected[] = {{1, 2, 1, 207, 215}, {1, 7, 5, 242, 250}, {3, 0, 2, 222, 230}, {3, 1, 4, 242, 250},
+  } expected[] = {{1, 2, 1, 207, 215},
+                  {1, 7, 5, 242, 250},
+                  {3, 0, 2, 222, 230},
+                  {3, 1, 4, 242, 250},
                   {200, 255, 3, 237, 245}};
   ASSERT_EQ(out.cells.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) {
@@ -283,7 +292,8 @@ TEST_P(SimulationStep, DensityCellsComeColumnByColumnWithBrightnessByCount) {
     EXPECT_EQ(out.cells[i].color.blue, expected[i].blue) << i;
   }
   // The counts start from zero again in the next frame.
-  for (TLink* l = sim.bodylist._head._succ; l != &sim.bodylist._head; l = l->_succ) l->_value->pos.x += 1000;
+  for (TLink* l = sim.bodylist._head._succ; l != &sim.bodylist._head; l = l->_succ)
+    l->_value->pos.x += 1000;
   Add(3, 0.01, 1, 1);
   Frame(At(0, 0));
   ASSERT_EQ(out.cells.size(), 1u);

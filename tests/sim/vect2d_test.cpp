@@ -146,7 +146,8 @@ TEST(Vect2dInterpolation, LerpAndLerpconst) {
   ExpectVector(vect2d::Create(0, 0).lerpconst(vect2d::Create(10, 0), 3), 3, 0);
   ExpectVector(vect2d::Create(0, 0).lerpconst(vect2d::Create(1, 0), 3), 1, 0);
   // The distance is a single-precision argument.
-  EXPECT_EQ(vect2d::Create(0, 0).lerpconst(vect2d::Create(10, 0), 0.1f).x, static_cast<double>(0.1f));
+  EXPECT_EQ(vect2d::Create(0, 0).lerpconst(vect2d::Create(10, 0), 0.1f).x,
+            static_cast<double>(0.1f));
 }
 
 TEST(Vect2dAngles, DegreesEverywhere) {

@@ -133,11 +133,11 @@ TEST_F(Events, NestedEmissionCompletesBeforeTheOuterContinues) {
   InsertHook(EventEmitHookId, NestingHook, nullptr, 1);
   InsertHook(EventEmitHookId, RecordHook, std::make_shared<TextObject>(u"last"), 0);
   EmitNewEvent(KeyDown, nullptr, 65, 0, 0, 0, nullptr);
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "first:KeyDown: data=65, mods=0, x=0, y=0, extra=\"\"",
-                      "first:KeyUp: data=65, mods=0, x=0, y=0, extra=\"\"",
-                      "last:KeyUp: data=65, mods=0, x=0, y=0, extra=\"\"",
-                      "last:KeyDown: data=65, mods=0, x=0, y=0, extra=\"\""}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"first:KeyDown: data=65, mods=0, x=0, y=0, extra=\"\"",
+                                      "first:KeyUp: data=65, mods=0, x=0, y=0, extra=\"\"",
+                                      "last:KeyUp: data=65, mods=0, x=0, y=0, extra=\"\"",
+                                      "last:KeyDown: data=65, mods=0, x=0, y=0, extra=\"\""}));
 }
 
 class TGadgetEvent : public TEvent {

@@ -116,8 +116,8 @@ TEST_F(HookChain, HookWithoutFunctionRaises) {
 }
 
 TEST_F(HookChain, IdsOutsideTheTableRaiseInsteadOfIndexing) {
-  const std::vector<std::pair<int, const char*>> cases = {
-      {256, "Hook id 256 is outside 0..255"}, {-1, "Hook id -1 is outside 0..255"}};
+  const std::vector<std::pair<int, const char*>> cases = {{256, "Hook id 256 is outside 0..255"},
+                                                          {-1, "Hook id -1 is outside 0..255"}};
   for (const auto& [id, text] : cases) {
     try {
       InsertHook(id, LogHook, nullptr, 0);

@@ -173,10 +173,10 @@ TEST_F(SystemDriver, PumpInsideAPumpReturnsAtOnce) {
 }
 
 TEST_F(SystemDriver, PumpGuardIsClearedWhenAWindowProcedureRaises) {
-  fake.RegisterClass(u"Raising", 0, [](pf::Handle, std::uint32_t, std::uintptr_t,
-                                       std::intptr_t) -> std::intptr_t {
-    throw RuntimeError(u"window procedure failed");
-  });
+  fake.RegisterClass(u"Raising", 0,
+                     [](pf::Handle, std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+                       throw RuntimeError(u"window procedure failed");
+                     });
   const pf::Handle raising = fake.CreateWindowEx(0, u"Raising", u"R", 0, 0, 0, 10, 10);
   fake.QueueMessage(raising, pf::WM_PAINT, 0, 0);
   EXPECT_THROW(PumpSystemEvents(), RuntimeError);
@@ -224,9 +224,9 @@ TEST_F(SystemDriver, FrontEndForwardsDialogsAndCompletesUrls) {
   EXPECT_EQ(OpenURL(u"docs/readme.txt#usage"), 1);
   fake.SetShellResult(5);
   EXPECT_EQ(OpenURL(u"example.org#top"), 0);
-  EXPECT_EQ(fake.OpenedUrls(), (std::vector<std::u16string>{
-                                   u"file:/home/user/docs/readme.txt#usage",
-                                   u"http:example.org#top"}));
+  EXPECT_EQ(fake.OpenedUrls(),
+            (std::vector<std::u16string>{u"file:/home/user/docs/readme.txt#usage",
+                                         u"http:example.org#top"}));
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ class BasicSystemTest : public ::testing::Test {
                          TranslateWindowMessage(w, m, wp, lp, source);
                          return 0;
                        });
-    window = fake.CreateWindowEx(0, u"TestWindow", u"Test", platform::WS_CAPTION, 100, 100, 518,
-                                 541);
+    window =
+        fake.CreateWindowEx(0, u"TestWindow", u"Test", platform::WS_CAPTION, 100, 100, 518, 541);
     fake.ClearCalls();
   }
   void TearDown() override { ResetSystemLayers(); }

@@ -121,8 +121,7 @@ double LatestStatsRate(const std::string& path) {
   double rate = -1;
   while (std::getline(file, line)) {
     long frames = 0, ms = 0;
-    if (std::sscanf(line.c_str(), "vuble-toy: %ld frames in %ld ms", &frames, &ms) == 2 &&
-        ms > 0) {
+    if (std::sscanf(line.c_str(), "vuble-toy: %ld frames in %ld ms", &frames, &ms) == 2 && ms > 0) {
       rate = 1000.0 * static_cast<double>(frames) / static_cast<double>(ms);
     }
   }
@@ -166,8 +165,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   // A window of our own to move the keyboard focus to and back.
-  const Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), 600, 0, 64, 64,
-                                           0, 0, 0);
+  const Window other =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 600, 0, 64, 64, 0, 0, 0);
   XMapWindow(display, other);
   XSync(display, False);
 
@@ -175,8 +174,8 @@ int main(int argc, char** argv) {
   auto chance = [&random](int percent) {
     return std::uniform_int_distribution<int>(0, 99)(random) < percent;
   };
-  const KeySym kKeys[] = {XK_a, XK_s, XK_d, XK_w, XK_space, XK_Shift_L, XK_Control_L,
-                          XK_Left, XK_Right, XK_Up, XK_Down, XK_1, XK_Return, XK_Tab};
+  const KeySym kKeys[] = {XK_a,    XK_s,     XK_d,  XK_w,    XK_space, XK_Shift_L, XK_Control_L,
+                          XK_Left, XK_Right, XK_Up, XK_Down, XK_1,     XK_Return,  XK_Tab};
   std::vector<bool> key_down(sizeof kKeys / sizeof kKeys[0], false);
   bool button_down[4] = {false, false, false, false};
 
@@ -240,8 +239,7 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
 
     if (Clock::now() >= next_sample) {
-      const double elapsed =
-          std::chrono::duration<double>(Clock::now() - start).count();
+      const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
       const long rss = ReadRssKiB(options.pid);
       const long long cpu = ReadCpuTicks(options.pid);
       const RssParts parts = ReadRssParts(options.pid);
@@ -326,8 +324,9 @@ int main(int argc, char** argv) {
     if (!counted_by_stats && grabs_too_slow) {
       // The picture was grabbed too rarely to show the frame rate; report
       // it without failing the run for it.
-      std::printf("soak: WARNING: the window could be grabbed fewer than 70 times per second, "
-                  "so the frame rate was not measured (the toy wrote no frame statistics)\n");
+      std::printf(
+          "soak: WARNING: the window could be grabbed fewer than 70 times per second, "
+          "so the frame rate was not measured (the toy wrote no frame statistics)\n");
     } else {
       std::printf("soak: FAIL: frames did not keep coming at 60 per second\n");
       pass = false;

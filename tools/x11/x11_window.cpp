@@ -21,8 +21,8 @@ std::string WindowName(Display* display, Window window) {
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   std::string name;
-  if (XGetWindowProperty(display, window, net_wm_name, 0, 1024, False, utf8, &type, &format,
-                         &count, &after, &data) == Success &&
+  if (XGetWindowProperty(display, window, net_wm_name, 0, 1024, False, utf8, &type, &format, &count,
+                         &after, &data) == Success &&
       data != nullptr) {
     name.assign(reinterpret_cast<char*>(data), count);
     XFree(data);
@@ -73,8 +73,8 @@ Window FindWindowByTitle(Display* display, const std::string& title, int timeout
 
 bool ClientOrigin(Display* display, Window window, int& x, int& y) {
   Window child = 0;
-  return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y,
-                               &child) != 0;
+  return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child) !=
+         0;
 }
 
 bool ClientSize(Display* display, Window window, int& width, int& height) {
@@ -111,10 +111,12 @@ bool GrabWindow(Display* display, Window window, Picture& out) {
 namespace {
 
 void PutBig32(std::vector<unsigned char>& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
-void PutChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data) {
+void PutChunk(std::vector<unsigned char>& out, const char* type,
+              const std::vector<unsigned char>& data) {
   PutBig32(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t start = out.size();
   out.insert(out.end(), type, type + 4);
@@ -128,7 +130,8 @@ void PutChunk(std::vector<unsigned char>& out, const char* type, const std::vect
 bool WritePng(const Picture& picture, const std::string& path) {
   // Raw rows, each preceded by filter type 0, then zlib-compressed.
   std::vector<unsigned char> raw;
-  raw.reserve(static_cast<std::size_t>(picture.height) * (static_cast<std::size_t>(picture.width) * 3 + 1));
+  raw.reserve(static_cast<std::size_t>(picture.height) *
+              (static_cast<std::size_t>(picture.width) * 3 + 1));
   for (int y = 0; y < picture.height; ++y) {
     raw.push_back(0);
     for (int x = 0; x < picture.width; ++x) {
@@ -140,7 +143,8 @@ bool WritePng(const Picture& picture, const std::string& path) {
   }
   uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<unsigned char> packed(packed_size);
-  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) {
+  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9) !=
+      Z_OK) {
     return false;
   }
   packed.resize(packed_size);

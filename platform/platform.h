@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual_keys.h"
+
 namespace platform {
 
 using Handle = std::uintptr_t;  // window, device context or GL context; 0 = none
@@ -247,25 +249,6 @@ inline constexpr std::uintptr_t SC_CLOSE = 0xF060;
 inline constexpr std::uintptr_t SC_KEYMENU = 0xF100;
 inline constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
 inline constexpr std::uintptr_t SC_MONITORPOWER = 0xF170;
-
-// Virtual-key codes the layers name.
-inline constexpr int VK_BACK = 0x08;
-inline constexpr int VK_TAB = 0x09;
-inline constexpr int VK_RETURN = 0x0D;
-inline constexpr int VK_SHIFT = 0x10;
-inline constexpr int VK_CONTROL = 0x11;
-inline constexpr int VK_MENU = 0x12;  // alt
-inline constexpr int VK_ESCAPE = 0x1B;
-inline constexpr int VK_SPACE = 0x20;
-inline constexpr int VK_LWIN = 0x5B;
-inline constexpr int VK_RWIN = 0x5C;
-inline constexpr int VK_F4 = 0x73;
-inline constexpr int VK_LSHIFT = 0xA0;
-inline constexpr int VK_RSHIFT = 0xA1;
-inline constexpr int VK_LCONTROL = 0xA2;
-inline constexpr int VK_RCONTROL = 0xA3;
-inline constexpr int VK_LMENU = 0xA4;
-inline constexpr int VK_RMENU = 0xA5;
 
 // Window styles.
 inline constexpr std::uint32_t WS_POPUP = 0x80000000u;

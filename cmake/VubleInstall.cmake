@@ -98,10 +98,12 @@ endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vuble-toy.pc.in ${PROJECT_BINARY_DIR}/vuble-toy.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vuble-toy.pc DESTINATION ${VUBLE_PKGCONFIG_DIR})
 
-# The toy, its desktop entry, and the licence of the font compiled into it.
+# The toy, its desktop entry, the framework's licence and the licence of the
+# fonts compiled into it.
 if(TARGET vuble-toy)
   install(TARGETS vuble-toy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/data/vuble-toy.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -86,6 +86,8 @@ if(STEP STREQUAL "install")
   endforeach()
   expect_file(${LIBDIR}/pkgconfig/vuble-toy.pc)
   expect_file(${DATADIR}/applications/vuble-toy.desktop)
+  expect_file(${DOCDIR}/LICENSE)
+  expect_file(${DOCDIR}/Terminus-OFL.txt)
   foreach(header gfx/graphics.h gfx/flat2d.h system/polled_input.h system/startup.h
                  support/pixmap.h platform/platform.h platform/sdl/sdl_platform.h)
     expect_file(${INCLUDEDIR}/${header})

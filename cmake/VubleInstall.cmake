@@ -35,6 +35,24 @@ install(TARGETS ${VUBLE_FRAMEWORK_LIBRARIES} vuble_framework
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
 
+# The build keeps its debug information (the default build type has it);
+# the installed libraries go without it, which is most of their size.
+# Symbols stay, so a debugger still names the framework's functions.
+if(CMAKE_STRIP)
+  foreach(lib ${VUBLE_FRAMEWORK_LIBRARIES})
+    install(CODE "
+      set(installed \"${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${lib}>\")
+      if(NOT IS_ABSOLUTE \"\${installed}\")
+        set(installed \"\${CMAKE_INSTALL_PREFIX}/\${installed}\")
+      endif()
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \"\$ENV{DESTDIR}\${installed}\"
+                      RESULT_VARIABLE result)
+      if(NOT result EQUAL 0)
+        message(FATAL_ERROR \"${CMAKE_STRIP} --strip-debug \${installed} failed: \${result}\")
+      endif()")
+  endforeach()
+endif()
+
 # Headers keep their folder, so programs include them as they are included
 # here ("gfx/graphics.h"). Of the SDL2 platform only the header that names
 # the platform is public: the others are its internals and include SDL.
@@ -95,6 +113,8 @@ set(VUBLE_PC_REQUIRES "gl")
 if(VUBLE_WITH_SDL)
   set(VUBLE_PC_REQUIRES "sdl2 gl x11")
 endif()
+# The headers need the standard the libraries were built with.
+set(VUBLE_PC_CXX_STANDARD "-std=c++${CMAKE_CXX_STANDARD}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vuble-toy.pc.in ${PROJECT_BINARY_DIR}/vuble-toy.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vuble-toy.pc DESTINATION ${VUBLE_PKGCONFIG_DIR})
 

@@ -10,6 +10,10 @@ cmake_minimum_required(VERSION 3.25)
 
 set(prefix ${WORK_DIR}/prefix)
 set(include_dir ${prefix}/${INCLUDEDIR})
+# What a careful user compiles with: the framework's headers must not warn.
+set(warnings -Wall -Wextra -Wshadow -Wconversion -Werror)
+# The same for the projects configured below, as one argument.
+list(JOIN warnings " " warning_text)
 
 # Runs one program; stops the test with its output unless it exits with 0.
 function(run_checked what)
@@ -109,6 +113,22 @@ if(STEP STREQUAL "install")
 
   check_desktop_entry(${prefix}/${DATADIR}/applications/vuble-toy.desktop)
 
+  # The version macro programs test is the package's version.
+  file(STRINGS ${include_dir}/support/version.h version_line
+       REGEX "^#define VUBLE_VERSION_STRING ")
+  if(NOT version_line STREQUAL "#define VUBLE_VERSION_STRING \"${VUBLE_VERSION}\"")
+    message(FATAL_ERROR "support/version.h says '${version_line}', the package ${VUBLE_VERSION}")
+  endif()
+
+  # The installed libraries carry no debug information (the build's do).
+  find_program(readelf readelf REQUIRED)
+  foreach(lib gfx system platform support platform_sdl)
+    run_checked("readelf" ${readelf} -S -W ${prefix}/${LIBDIR}/libvuble_${lib}.a)
+    if(run_output MATCHES "\\.debug_")
+      message(FATAL_ERROR "libvuble_${lib}.a is installed with debug information")
+    endif()
+  endforeach()
+
 elseif(STEP STREQUAL "consumer_cmake")
   set(build ${WORK_DIR}/consumer-cmake)
   file(REMOVE_RECURSE ${build})
@@ -116,7 +136,7 @@ elseif(STEP STREQUAL "consumer_cmake")
               -B ${build} -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX}
               -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
               -DVUBLE_PREFIX=${prefix} -DVUBLE_VERSION=${VUBLE_VERSION}
-              -DVUBLE_EXAMPLES_DIR=${VUBLE_SOURCE_DIR}/examples
+              -DVUBLE_EXAMPLES_DIR=${VUBLE_SOURCE_DIR}/examples "-DVUBLE_WARNINGS=${warning_text}"
               "-DCMAKE_CXX_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
   run_checked("build" ${CMAKE_COMMAND} --build ${build})
   if(NOT EXISTS ${build}/example_text)
@@ -136,12 +156,17 @@ elseif(STEP STREQUAL "consumer_pkgconfig")
   if(NOT package_flags MATCHES "-lvuble_gfx")
     message(FATAL_ERROR "pkg-config names no framework library: ${run_output}")
   endif()
+  # The headers need C++20; the flags say so, so the compile line below
+  # names no standard of its own.
+  if(NOT "-std=c++20" IN_LIST package_flags)
+    message(FATAL_ERROR "pkg-config's flags name no -std=c++20: ${run_output}")
+  endif()
 
   set(build ${WORK_DIR}/consumer-pkgconfig)
   file(REMOVE_RECURSE ${build})
   copy_example(${build}/src)
   separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
-  run_checked("compile and link" ${CXX} -std=c++20 -Wall -Wextra -Werror ${extra}
+  run_checked("compile and link" ${CXX} ${warnings} ${extra}
               -I${build}/src ${build}/src/text.cpp -o ${build}/example_text ${package_flags})
   if(NOT EXISTS ${build}/example_text)
     message(FATAL_ERROR "the compiler made no example_text")
@@ -152,7 +177,8 @@ elseif(STEP STREQUAL "headers")
   file(REMOVE_RECURSE ${build})
   run_checked("configure" ${CMAKE_COMMAND} -S ${VUBLE_SOURCE_DIR}/tests/install/headers
               -B ${build} -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX}
-              -DVUBLE_INCLUDE_DIR=${include_dir})
+              -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+              -DVUBLE_INCLUDE_DIR=${include_dir} "-DVUBLE_WARNINGS=${warning_text}")
   run_checked("build" ${CMAKE_COMMAND} --build ${build})
 
 else()

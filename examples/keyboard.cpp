@@ -4,7 +4,6 @@
 // typed characters in order (they are collected into a line of text).
 #include "examples/example_loop.h"
 #include "gfx/flat2d.h"
-#include "gfx/gl_flat2d_driver.h"
 #include "gfx/graphics.h"
 #include "gfx/image_font.h"
 #include "platform/platform.h"
@@ -14,16 +13,9 @@
 
 namespace {
 
-// Virtual-key codes of the arrow keys.
-constexpr int kLeft = 0x25;
-constexpr int kUp = 0x26;
-constexpr int kRight = 0x27;
-constexpr int kDown = 0x28;
-
 void KeyboardExample() {
-  StartGLFlat2DModule();
   ApplicationTitle = u"Vuble example: keyboard";
-  if (!OpenGraphics(480, 320, 0, 60, 0)) {
+  if (!OpenGraphics(480, 320, WindowedDepth, 60, 0)) {
     throw RuntimeError(u"No window: " + LastGraphicsError());
   }
   SetBlend(AlphaBlend);
@@ -33,8 +25,8 @@ void KeyboardExample() {
   Text typed;
   for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
     const float step = KeyIsDown(platform::VK_SHIFT) ? 32.0f : 8.0f;
-    boxX += step * static_cast<float>(KeyHits(kRight) - KeyHits(kLeft));
-    boxY += step * static_cast<float>(KeyHits(kDown) - KeyHits(kUp));
+    boxX += step * static_cast<float>(KeyHits(platform::VK_RIGHT) - KeyHits(platform::VK_LEFT));
+    boxY += step * static_cast<float>(KeyHits(platform::VK_DOWN) - KeyHits(platform::VK_UP));
 
     // Every character typed since the last frame, oldest first; 0 when none
     // is left. Backspace and Return arrive as characters too.
@@ -54,7 +46,7 @@ void KeyboardExample() {
     SetColor(255, 255, 255);
     DrawTextString(u"Arrows move the box (hold Shift for big steps)", 8, 8);
     DrawTextString(u"Type: " + typed + u"_", 8, 280);
-    Flip(-1);
+    Flip(PacedFlip);
   }
 }
 

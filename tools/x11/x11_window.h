@@ -40,6 +40,8 @@ bool WritePng(const Picture& picture, const std::string& path);
 // XTest input, in root-window coordinates; each call is flushed.
 void MovePointer(Display* display, int x, int y);
 void PressButton(Display* display, unsigned button, bool down);
+// The key that types sym (XK_Escape, ...); false when the keymap has none.
+bool PressKey(Display* display, KeySym sym, bool down);
 
 // Asks the window to close as a window manager's close box does
 // (a WM_DELETE_WINDOW client message).

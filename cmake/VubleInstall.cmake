@@ -66,6 +66,8 @@ if(TARGET vuble_platform_sdl)
   install(FILES ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_platform.h
           DESTINATION ${VUBLE_INSTALL_INCLUDEDIR}/platform/sdl)
 endif()
+# The one include a program needs.
+install(FILES ${PROJECT_SOURCE_DIR}/vuble.h DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
 
 install(EXPORT VubleToyTargets
         NAMESPACE VubleToy::

@@ -4,14 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/graphics.h"
-#include "gfx/image.h"
-#include "gfx/image_font.h"
-#include "platform/sdl/sdl_platform.h"
-#include "support/error.h"
-#include "support/pixmap.h"
+#include "vuble.h"
 
 namespace {
 
@@ -58,7 +51,8 @@ void ImageExample() {
   CentreImageHandle(picture);  // rotate and scale about the middle
   TImagePtr tile = LoadImageFrom(MakeTile(), 0);
 
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  for (int frame = 0; !TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0; ++frame) {
     Cls();
     SetBlend(OpaqueBlend);
     SetColor(255, 255, 255);  // images are tinted by the drawing colour

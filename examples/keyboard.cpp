@@ -2,14 +2,7 @@
 // (arrow keys move a box one step per press), KeyIsDown tells whether a key
 // is held (Shift makes the steps bigger), and NextTypedChar hands out the
 // typed characters in order (they are collected into a line of text).
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/graphics.h"
-#include "gfx/image_font.h"
-#include "platform/platform.h"
-#include "platform/sdl/sdl_platform.h"
-#include "support/error.h"
-#include "system/polled_input.h"
+#include "vuble.h"
 
 namespace {
 
@@ -23,7 +16,8 @@ void KeyboardExample() {
   float boxX = 220;
   float boxY = 140;
   Text typed;
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  while (!TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0) {
     const float step = KeyIsDown(platform::VK_SHIFT) ? 32.0f : 8.0f;
     boxX += step * static_cast<float>(KeyHits(platform::VK_RIGHT) - KeyHits(platform::VK_LEFT));
     boxY += step * static_cast<float>(KeyHits(platform::VK_DOWN) - KeyHits(platform::VK_UP));

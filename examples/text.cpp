@@ -1,14 +1,7 @@
 // Text: the default 8 by 16 image font drawn through the 2D state (colour,
 // origin, handle, rotation and scale apply to text as to any shape), text
 // measured to centre it, and overlay text drawn straight on the GL context.
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/graphics.h"
-#include "gfx/image_font.h"
-#include "gfx/overlay.h"
-#include "platform/sdl/sdl_platform.h"
-#include "support/error.h"
-#include "support/format.h"
+#include "vuble.h"
 
 namespace {
 
@@ -23,7 +16,8 @@ void TextExample() {
   SetBlend(AlphaBlend);  // the glyphs' transparent texels blend away
 
   const Text title = u"Hello from the 2D layer";
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  for (int frame = 0; !TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0; ++frame) {
     Cls();
 
     // Plain text: the pen starts at the top-left corner of the first glyph.

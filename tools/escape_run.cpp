@@ -1,10 +1,11 @@
 // vuble-escape-run TITLE SECONDS PROGRAM [ARGUMENT...]: ends a program the
 // way its user would. Starts PROGRAM with the arguments (an argument vector,
-// no shell), waits for its window titled TITLE, gives that window the
-// keyboard and presses Escape every 200 ms until the program ends. Exits with
-// the program's status; 124 when it has not ended after SECONDS (it is then
-// killed), 125 when it could not be started or ended by a signal. The install
-// test ends the README's first program with it.
+// no shell), waits for its window titled TITLE, lets it draw for half a
+// second, then gives that window the keyboard and presses Escape every 200 ms
+// until the program ends. Exits with the program's status; 124 when it has
+// not ended after SECONDS (it is then killed), 125 when it could not be
+// started or ended by a signal. The examples' smoke tests and the install
+// test's first program are ended with it.
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <signal.h>
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
   while ((status = Ended(child)) < 0 && Clock::now() < deadline) {
     if (window == 0) {
       window = x11tools::FindWindowByTitle(display, title, 200);
+      // A few frames first, so the program has drawn before it is asked to end.
+      if (window != 0) std::this_thread::sleep_for(std::chrono::milliseconds(500));
       continue;
     }
     // The pointer over the window as well as the focus: without a window

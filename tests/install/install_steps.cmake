@@ -3,9 +3,13 @@
 # a shell.
 #   install             cmake --install into WORK_DIR/prefix, then check the
 #                       tree: files, no SDL/GL/X11 includes, desktop entry
-#   consumer_cmake      build the text example with find_package(VubleToy)
-#   consumer_pkgconfig  build it with `pkg-config --cflags --libs vuble-toy`
+#   consumer_cmake      build each example, copied alone, with
+#                       find_package(VubleToy)
+#   consumer_pkgconfig  build them with `pkg-config --cflags --libs vuble-toy`
 #   headers             compile each installed header on its own
+#   first_program       build the README's first program as printed there,
+#                       with CMake and with pkg-config, and end each build's
+#                       program with Escape on the X server ($DISPLAY)
 cmake_minimum_required(VERSION 3.25)
 
 set(prefix ${WORK_DIR}/prefix)
@@ -37,11 +41,38 @@ function(expect_absent path)
   endif()
 endfunction()
 
-# Copies the text example and its loop helper into a folder of their own.
-function(copy_example to)
-  file(MAKE_DIRECTORY ${to}/examples)
-  file(COPY_FILE ${VUBLE_SOURCE_DIR}/examples/text.cpp ${to}/text.cpp)
-  file(COPY_FILE ${VUBLE_SOURCE_DIR}/examples/example_loop.h ${to}/examples/example_loop.h)
+set(examples text image keyboard)
+
+# The fenced block opened by the line "```lang" in the README's section
+# "Your first program", as printed.
+function(readme_block lang out)
+  file(READ ${VUBLE_SOURCE_DIR}/README.md readme)
+  string(FIND "${readme}" "\n## Your first program\n" start)
+  if(start LESS 0)
+    message(FATAL_ERROR "README.md has no section 'Your first program'")
+  endif()
+  math(EXPR start "${start} + 1")
+  string(SUBSTRING "${readme}" ${start} -1 section)
+  string(FIND "${section}" "\n## " end)
+  string(SUBSTRING "${section}" 0 ${end} section)
+  string(FIND "${section}" "\n```${lang}\n" open)
+  if(open LESS 0)
+    message(FATAL_ERROR "the README's first program has no ```${lang} block")
+  endif()
+  string(LENGTH "\n```${lang}\n" skip)
+  math(EXPR open "${open} + ${skip}")
+  string(SUBSTRING "${section}" ${open} -1 block)
+  string(FIND "${block}" "\n```" close)
+  string(SUBSTRING "${block}" 0 ${close} block)
+  set(${out} "${block}\n" PARENT_SCOPE)
+endfunction()
+
+# Runs program on the X server until Escape ends it; its status must be 0.
+function(run_to_escape title program)
+  if("$ENV{DISPLAY}" STREQUAL "")
+    message(FATAL_ERROR "the first program needs an X server: DISPLAY is not set")
+  endif()
+  run_checked("${program}, ended with Escape," ${ESCAPE_RUN} ${title} 60 ${program})
 endfunction()
 
 # The desktop entry: the keys a menu needs, and desktop-file-validate's
@@ -92,7 +123,7 @@ if(STEP STREQUAL "install")
   expect_file(${DATADIR}/applications/vuble-toy.desktop)
   expect_file(${DOCDIR}/LICENSE)
   expect_file(${DOCDIR}/Terminus-OFL.txt)
-  foreach(header gfx/graphics.h gfx/flat2d.h system/polled_input.h system/startup.h
+  foreach(header vuble.h gfx/graphics.h gfx/flat2d.h system/polled_input.h system/startup.h
                  support/pixmap.h platform/platform.h platform/sdl/sdl_platform.h)
     expect_file(${INCLUDEDIR}/${header})
   endforeach()
@@ -139,9 +170,11 @@ elseif(STEP STREQUAL "consumer_cmake")
               -DVUBLE_EXAMPLES_DIR=${VUBLE_SOURCE_DIR}/examples "-DVUBLE_WARNINGS=${warning_text}"
               "-DCMAKE_CXX_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
   run_checked("build" ${CMAKE_COMMAND} --build ${build})
-  if(NOT EXISTS ${build}/example_text)
-    message(FATAL_ERROR "the build made no example_text")
-  endif()
+  foreach(example ${examples})
+    if(NOT EXISTS ${build}/example_${example})
+      message(FATAL_ERROR "the build made no example_${example}")
+    endif()
+  endforeach()
 
 elseif(STEP STREQUAL "consumer_pkgconfig")
   find_program(pkg_config pkg-config REQUIRED)
@@ -162,15 +195,20 @@ elseif(STEP STREQUAL "consumer_pkgconfig")
     message(FATAL_ERROR "pkg-config's flags name no -std=c++20: ${run_output}")
   endif()
 
+  # Each example copied alone into a folder of its own: it needs nothing
+  # of the source tree.
   set(build ${WORK_DIR}/consumer-pkgconfig)
   file(REMOVE_RECURSE ${build})
-  copy_example(${build}/src)
   separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
-  run_checked("compile and link" ${CXX} ${warnings} ${extra}
-              -I${build}/src ${build}/src/text.cpp -o ${build}/example_text ${package_flags})
-  if(NOT EXISTS ${build}/example_text)
-    message(FATAL_ERROR "the compiler made no example_text")
-  endif()
+  foreach(example ${examples})
+    file(MAKE_DIRECTORY ${build}/${example})
+    file(COPY_FILE ${VUBLE_SOURCE_DIR}/examples/${example}.cpp ${build}/${example}/${example}.cpp)
+    run_checked("compile and link" ${CXX} ${warnings} ${extra} ${build}/${example}/${example}.cpp
+                -o ${build}/example_${example} ${package_flags})
+    if(NOT EXISTS ${build}/example_${example})
+      message(FATAL_ERROR "the compiler made no example_${example}")
+    endif()
+  endforeach()
 
 elseif(STEP STREQUAL "headers")
   set(build ${WORK_DIR}/headers)
@@ -180,6 +218,52 @@ elseif(STEP STREQUAL "headers")
               -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
               -DVUBLE_INCLUDE_DIR=${include_dir} "-DVUBLE_WARNINGS=${warning_text}")
   run_checked("build" ${CMAKE_COMMAND} --build ${build})
+
+elseif(STEP STREQUAL "first_program")
+  set(build ${WORK_DIR}/first-program)
+  file(REMOVE_RECURSE ${build})
+  readme_block(cpp program)
+  readme_block(cmake lists)
+  readme_block(sh commands)
+  file(WRITE ${build}/src/first.cpp "${program}")
+  file(WRITE ${build}/src/CMakeLists.txt "${lists}")
+  string(REGEX MATCH "ApplicationTitle = u\"([^\"]*)\"" _ "${program}")
+  set(title "${CMAKE_MATCH_1}")
+  if(title STREQUAL "")
+    message(FATAL_ERROR "the README's first program sets no ApplicationTitle")
+  endif()
+
+  # With CMake, as printed, under a careful user's warnings.
+  run_checked("configure" ${CMAKE_COMMAND} -S ${build}/src -B ${build}/cmake -G ${GENERATOR}
+              -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix}
+              -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF "-DCMAKE_CXX_FLAGS=${warning_text} ${EXTRA_FLAGS}"
+              "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
+  run_checked("build" ${CMAKE_COMMAND} --build ${build}/cmake)
+
+  # With pkg-config: the printed search path and compile line, the
+  # compiler's own arguments and pkg-config's as written there.
+  if(NOT commands MATCHES "export PKG_CONFIG_PATH=[$]HOME/vuble/${LIBDIR}/pkgconfig\n")
+    message(FATAL_ERROR "the README's PKG_CONFIG_PATH is not the installed ${LIBDIR}/pkgconfig")
+  endif()
+  if(NOT commands MATCHES "\nc[+][+] ([^\n]*) [$][(]pkg-config ([^)\n]*)[)]\n")
+    message(FATAL_ERROR "the README prints no 'c++ ... $(pkg-config ...)' line")
+  endif()
+  separate_arguments(compile_args UNIX_COMMAND "${CMAKE_MATCH_1}")
+  separate_arguments(pkg_config_args UNIX_COMMAND "${CMAKE_MATCH_2}")
+  find_program(pkg_config pkg-config REQUIRED)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+  run_checked("pkg-config" ${pkg_config} ${pkg_config_args})
+  separate_arguments(package_flags UNIX_COMMAND "${run_output}")
+  separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
+  execute_process(COMMAND ${CXX} ${warnings} ${extra} ${compile_args} ${package_flags}
+                  WORKING_DIRECTORY ${build}/src RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE out)
+  if(NOT rc STREQUAL "0")
+    message(FATAL_ERROR "c++ ${compile_args} failed (${rc}):\n${out}")
+  endif()
+
+  run_to_escape("${title}" ${build}/cmake/first)
+  run_to_escape("${title}" ${build}/src/first)
 
 else()
   message(FATAL_ERROR "unknown step '${STEP}'")

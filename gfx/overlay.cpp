@@ -134,10 +134,16 @@ void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y) {
   EndPixelOverlay();
 }
 
+TPixmapPtr GLReadableRgba(const TPixmapPtr& pixmap) {
+  const std::int64_t row_bytes = std::int64_t{pixmap->width} * 4;
+  const bool in_place =
+      pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0 && pixmap->pitch >= row_bytes;
+  return in_place ? pixmap : pixmap->Convert(RGBAFormat);
+}
+
 unsigned UploadPixmapTexture(const TPixmapPtr& pixmap, int mipmap) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
-  TPixmapPtr level_pixels =
-      pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0 ? pixmap : pixmap->Convert(RGBAFormat);
+  TPixmapPtr level_pixels = GLReadableRgba(pixmap);
   int w = level_pixels->width;
   int h = level_pixels->height;
   FitTextureSize(w, h);

@@ -162,6 +162,22 @@ TEST_F(Overlay, TextureUploadsReadOnlyTheRowsABufferDescribes) {
   }
 }
 
+TEST_F(Overlay, GeometryBeyondTheIntRangeIsCutThereInsteadOfWrapping) {
+  OverlayRect(2147483642, -2147483647 - 1, 10, -10);
+  EXPECT_EQ(gl_.CallsStartingWith("Vertex2i"),
+            (std::vector<std::string>{
+                "Vertex2i(2147483642,-2147483648)", "Vertex2i(2147483647,-2147483648)",
+                "Vertex2i(2147483647,-2147483648)", "Vertex2i(2147483642,-2147483648)"}));
+  gl_.ClearCalls();
+  // Glyphs that would reach past the range are left out.
+  OverlayText(u"abc", 2147483630, 0);
+  OverlayText(u"d", 0, 2147483640);
+  const auto vertices = gl_.CallsStartingWith("Vertex2i");
+  ASSERT_EQ(vertices.size(), 8u);
+  EXPECT_EQ(vertices[5], "Vertex2i(2147483646,0)");
+  EXPECT_EQ(vertices[6], "Vertex2i(2147483646,16)");
+}
+
 TEST_F(Overlay, TextDrawsOneQuadPerGlyphFromTheFontStrip) {
   OverlayText(u"AB", 10, 20);
   const std::string calls = gl_.Joined();

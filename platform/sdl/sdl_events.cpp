@@ -27,7 +27,8 @@ void ConvertKey(SdlState& state, const SDL_KeyboardEvent& key) {
   state.modifiers = key.keysym.mod;
   const Handle window = EventWindow(state, key.windowID, true);
   KeyInfo info = KeyForScancode(key.keysym.scancode);
-  info.virtual_key = VirtualKeyFor(key.keysym.scancode, key.keysym.sym);
+  info.virtual_key =
+      VirtualKeyFor(key.keysym.scancode, key.keysym.sym, (key.keysym.mod & KMOD_NUM) != 0);
   if (info.virtual_key == 0) return;
   const bool down = key.type == SDL_KEYDOWN;
   const bool alt = (key.keysym.mod & KMOD_ALT) != 0;

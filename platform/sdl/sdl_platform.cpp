@@ -11,10 +11,11 @@
 // - sdl_events.cpp: the message queue. Every SDL event becomes the window
 //   message Win32 would deliver, with its wParam/lParam packing; one
 //   PeekMessage drains everything SDL has pending. Typed text arrives as
-//   WM_CHAR from SDL's text input; TranslateMessage only adds the WM_CHAR of
-//   Return, Backspace, Tab and Escape, which SDL does not report as text.
-//   The keypad's digit and point keys give Win32's codes for the Num Lock
-//   state SDL reports with the key.
+//   WM_CHAR from SDL's text input; TranslateMessage only adds the control
+//   characters, which SDL does not report as text: those of Return,
+//   Backspace, Tab and Escape, and of Control with a letter or with
+//   [ \ ] ^ _ (the US layout's). The keypad's digit and point keys give
+//   Win32's codes for the Num Lock state SDL reports with the key.
 //   SIGINT/SIGTERM (SDL_QUIT) become WM_CLOSE for each of our windows. Key
 //   state (GetKeyState) is kept in message order, like Win32's (down states
 //   only, no toggle bits). Focus moving between two of our windows in one

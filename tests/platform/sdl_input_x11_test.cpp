@@ -252,6 +252,52 @@ TEST_F(SdlInput, KeypadKeysFollowNumLock) {
   EXPECT_TRUE(set_num_lock(was_on));
 }
 
+TEST_F(SdlInput, ControlWithALetterOrBracketKeyTypesAControlCharacter) {
+  const Handle window = OpenWindow(u"control characters", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  struct Case {
+    std::vector<KeySym> held;  // pressed in this order, released in reverse
+    KeySym key;
+    std::vector<std::uintptr_t> typed;
+  };
+  const std::vector<KeySym> control = {XK_Control_L};
+  const std::vector<KeySym> control_shift = {XK_Control_R, XK_Shift_L};
+  const Case cases[] = {
+      {control, XK_a, {1}},
+      {control, XK_c, {3}},
+      {control, XK_z, {26}},
+      {control_shift, XK_a, {1}},
+      {control, XK_bracketleft, {27}},
+      {control, XK_backslash, {28}},
+      {control, XK_bracketright, {29}},
+      {control_shift, XK_6, {30}},      // Ctrl+^
+      {control_shift, XK_minus, {31}},  // Ctrl+_
+      {control, XK_6, {}},
+      {{XK_Control_L, XK_Alt_L}, XK_a, {}},  // Control with Alt is AltGr
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(XKeysymToString(c.key) + std::string(" with ") + std::to_string(c.held.size()) +
+                 " held");
+    received_.clear();
+    for (KeySym sym : c.held) FakeKey(sym, true);
+    FakeKey(c.key, true);
+    FakeKey(c.key, false);
+    for (auto sym = c.held.rbegin(); sym != c.held.rend(); ++sym) FakeKey(*sym, false);
+    // Control, held first, is released last.
+    ASSERT_TRUE(PumpUntil([&] {
+      for (const Msg& m : received_) {
+        if (m.message == WM_KEYUP && m.wparam == static_cast<std::uintptr_t>(VK_CONTROL)) {
+          return true;
+        }
+      }
+      return false;
+    }));
+    std::vector<std::uintptr_t> typed;
+    for (const Msg& m : Received(WM_CHAR)) typed.push_back(m.wparam);
+    EXPECT_EQ(typed, c.typed);
+  }
+}
+
 TEST_F(SdlInput, ShiftControlAndAltAreToldApartBySide) {
   const Handle window = OpenWindow(u"modifiers", kLeft, kTop, 200, 150);
   ASSERT_NE(window, 0u);

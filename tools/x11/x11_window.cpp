@@ -174,8 +174,8 @@ void PressButton(Display* display, unsigned button, bool down) {
   XFlush(display);
 }
 
-bool PressKey(Display* display, KeySym sym, bool down) {
-  const KeyCode code = XKeysymToKeycode(display, sym);
+bool PressKey(Display* display, KeySym key, bool down) {
+  const KeyCode code = XKeysymToKeycode(display, key);
   if (code == 0) return false;
   XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
   XFlush(display);

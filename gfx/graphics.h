@@ -119,6 +119,11 @@ int flipHookId();
 Text LastGraphicsError();
 void SetLastGraphicsError(Text reason);
 
-// Test support: back to the state before any driver was selected, with the
-// sequence number at seq. Does not unregister the exit handler.
-void ResetGraphicsFrontEndForTest(int seq = 1);
+namespace testing_only {
+// Back to the state before the module started: no driver, no graphics, the
+// sequence number at 1. Does not unregister the exit handler.
+void ResetGraphics();
+// Puts the sequence number at seq (which may be 0 or negative, as after a
+// wrap), for the tests of its wrap.
+void SetGraphicsSeq(int seq);
+}  // namespace testing_only

@@ -4,8 +4,11 @@
 
 #include "support/error.h"
 #include "support/format.h"
+#include "system/module_resets.h"
 
 namespace {
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kHooks, testing_only::ResetHooks);
 
 std::array<std::shared_ptr<THook>, kHookChainCount> hookChains;
 int hookIdCounter = -1;  // the last id handed out

@@ -175,8 +175,8 @@ class SdlWindowTest : public ::testing::Test {
   static std::intptr_t Procedure(Handle window, std::uint32_t message, std::uintptr_t wparam,
                                  std::intptr_t lparam) {
     received_.push_back(Msg{window, message, wparam, lparam});
-    if (message == WM_SYSKEYDOWN) return platform_->DefWindowProc(window, message, wparam, lparam);
-    return 0;
+    // Default handling for everything, as a plain Win32 window has it.
+    return platform_->DefWindowProc(window, message, wparam, lparam);
   }
 
   static inline SdlPlatform* platform_ = nullptr;

@@ -579,8 +579,8 @@ bool FakePlatform::PathExists(const std::u16string& path) {
 }
 
 std::u16string FakePlatform::GetFullPathName(const std::u16string& path) {
-  if (!path.empty() && path[0] == u'/') return path;
-  return current_dir_ + u"/" + path;
+  if (!path.empty() && path[0] == path_separator_) return path;
+  return current_dir_ + path_separator_ + path;
 }
 
 char16_t FakePlatform::GetPathSeparator() { return path_separator_; }

@@ -100,7 +100,12 @@ void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch, st
   if (window == 0) return;
   switch (event.event) {
     case SDL_WINDOWEVENT_EXPOSED: Queue(state, window, WM_PAINT, 0, 0); break;
-    case SDL_WINDOWEVENT_CLOSE: Queue(state, window, WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT_CLOSE:
+      // The window manager's close request (WM_DELETE_WINDOW) is a click on
+      // the close box, which Win32 delivers as the close command; its
+      // default handling sends WM_CLOSE.
+      Queue(state, window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
     case SDL_WINDOWEVENT_ENTER:
       state.pending.push_back({Msg{window, 0, 0, 0}, PendingKind::kEnter});
       break;

@@ -19,7 +19,8 @@
 //   batch of events names the other window in WM_ACTIVATE; otherwise lParam
 //   is 0 (a message box, being SDL's own window, counts as another program).
 //   The click that activates a window is delivered, as on Win32. The
-//   window manager's close request (WM_DELETE_WINDOW) arrives as WM_CLOSE.
+//   window manager's close request (WM_DELETE_WINDOW) arrives as
+//   WM_SYSCOMMAND with SC_CLOSE, as a click on Win32's close box does.
 //   DefWindowProc is Win32's for Alt+F4 (posts WM_SYSCOMMAND with
 //   SC_CLOSE) and SC_CLOSE (sends WM_CLOSE at once); it never destroys a
 //   window. Thread messages are accepted for the thread that made the

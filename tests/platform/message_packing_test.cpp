@@ -27,40 +27,12 @@ TEST(KeyLParam, CarriesRepeatScanExtendedContextAndTransition) {
   EXPECT_FALSE(KeyWasDown(KeyLParam(0x1E, false, false, true)));
 }
 
-TEST(SidedModifierKey, ScanCodeAndExtendedFlagAloneDecide) {
-  struct Case {
-    std::uint32_t scan;
-    bool extended;
-    int key;
-  };
-  const Case cases[] = {
-      {0x2A, false, VK_LSHIFT},  {0x36, false, VK_RSHIFT}, {0x1D, false, VK_LCONTROL},
-      {0x1D, true, VK_RCONTROL}, {0x38, false, VK_LMENU},  {0x38, true, VK_RMENU},
-      {0x2A, true, 0},           {0x1E, false, 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.scan + (c.extended ? 128 : 0));
-    for (bool releasing : {false, true}) {
-      const std::intptr_t lparam = KeyLParam(c.scan, c.extended, releasing, releasing);
-      EXPECT_EQ(SidedModifierKey(ExtendedScanCode(lparam)), c.key);
-    }
-  }
-  // Bit 23 of the scan-code byte is not part of the 7-bit scan code.
-  EXPECT_EQ(ExtendedScanCode(KeyLParam(0x80 | 0x2A, false, false, false)), 0x2Au);
-}
-
 TEST(WheelWParam, DeltaInTheHighWordFlagsInTheLow) {
   const std::uintptr_t wparam = WheelWParam(-120, 0x0001 | 0x0004);
   EXPECT_EQ(GetWheelDelta(wparam), -120);
   EXPECT_EQ(LowWord(wparam), 0x0005u);
   EXPECT_EQ(GetWheelDelta(WheelWParam(32767)), 32767);
   EXPECT_EQ(GetWheelDelta(WheelWParam(-32768)), -32768);
-}
-
-TEST(MakePointLParam, SignedWordsWrapOutsideSixteenBits) {
-  EXPECT_EQ(LowSigned(MakePointLParam(-30, 60)), -30);
-  EXPECT_EQ(HighSigned(MakePointLParam(-30, 60)), 60);
-  EXPECT_EQ(LowSigned(MakePointLParam(32768, -32769)), -32768);
-  EXPECT_EQ(HighSigned(MakePointLParam(32768, -32769)), 32767);
 }
 
 }  // namespace

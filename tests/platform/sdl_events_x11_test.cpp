@@ -15,7 +15,7 @@ namespace {
 
 using SdlEvents = SdlWindowTest;
 
-TEST_F(SdlEvents, WindowManagerCloseRequestBecomesClose) {
+TEST_F(SdlEvents, WindowManagerCloseRequestIsTheCloseCommand) {
   const Handle window = OpenWindow(u"close me", 100, 100, 100, 100);
   ASSERT_NE(window, 0u);
   // What a window manager sends when its close box is clicked.
@@ -29,6 +29,9 @@ TEST_F(SdlEvents, WindowManagerCloseRequestBecomesClose) {
   ASSERT_NE(XSendEvent(display_, XWindowOf(window), False, NoEventMask, &event), 0);
   XFlush(display_);
   ASSERT_TRUE(PumpUntilMessage(WM_CLOSE, window));
+  // The close command first, whose default handling sent the close.
+  ASSERT_EQ(Received(WM_SYSCOMMAND).size(), 1u);
+  EXPECT_EQ(Received(WM_SYSCOMMAND)[0].wparam, SC_CLOSE);
   EXPECT_EQ(Received(WM_CLOSE).size(), 1u);
   // The window stays: closing is the caller's decision.
   EXPECT_NE(platform_->GetDC(window), 0u);

@@ -30,6 +30,8 @@ class TGraphicsMode : public Object {
 // context, or a wrapper around one). Closed explicitly; Close twice is safe.
 class TGraphics : public Object {
  public:
+  // Does nothing: it holds the first slot of the class's table, so the
+  // operations after it keep their documented places.
   virtual int _pad() { return 0; }
   virtual std::shared_ptr<TGraphicsDriver> Driver() = 0;
   // width, height, depth (0: window), hertz (0: none requested), flags.

@@ -213,18 +213,6 @@ class SameInput : public SdlWindowTest {
     return steps;
   }
 
-  void SendDeleteWindow(Handle window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = XWindowOf(window);
-    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display_, XWindowOf(window), False, NoEventMask, &event);
-    XFlush(display_);
-  }
-
   // Maps a window of "another program" (our own Xlib connection) and gives
   // it the focus once it can take it.
   void FocusAnotherProgram() {

@@ -234,6 +234,7 @@ class SameInput : public SdlWindowTest {
   void TearDown() override {
     if (other_ != 0) XDestroyWindow(display_, other_);
     other_ = 0;
+    current_ = nullptr;  // the test's recorder is gone; destroying the window calls the procedure
     SdlWindowTest::TearDown();
   }
 
@@ -246,6 +247,7 @@ class SameInput : public SdlWindowTest {
           u"SameInputWindow", 0,
           [](Handle w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) -> std::intptr_t {
             received_.push_back(Msg{w, m, wp, lp});
+            if (current_ == nullptr) return platform_->DefWindowProc(w, m, wp, lp);
             return current_->Procedure(w, m, wp, lp);
           });
     }

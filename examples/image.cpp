@@ -78,6 +78,6 @@ void ImageExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, ImageExample);
 }

@@ -49,6 +49,6 @@ void KeyboardExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, KeyboardExample);
 }

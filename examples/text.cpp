@@ -51,6 +51,6 @@ void TextExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, TextExample);
 }

@@ -154,7 +154,7 @@ std::shared_ptr<TFontLoader> FirstFontLoader() { return fontLoaders; }
 
 Text LastImageFontError() { return lastImageFontError; }
 
-void ResetFontLoadersForTest() {
+void testing_only::ResetFontLoaders() {
   // Unlinked one by one, so that a long chain is not freed recursively.
   while (fontLoaders) fontLoaders = std::exchange(fontLoaders->_succ, nullptr);
 }

@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "platform/fake_platform.h"
-#include "platform/posix_fatal.h"
 #include "system/deferred_calls.h"
 
 extern char** environ;
 
 namespace {
 
-namespace fatal = platform::posix_fatal;
 using Lines = std::vector<std::string>;
 
 class RuntimeStartupTest : public testing::Test {
@@ -93,45 +91,6 @@ TEST(FatalExceptionName, EveryCodeOfTheTableAndUnknownOnes) {
       {0xFFFFFFFFu, "EXCEPTION_UNKNOWN"}};
   for (const auto& [code, name] : cases)
     EXPECT_STREQ(FatalExceptionName(code), name) << std::hex << code;
-}
-
-TEST(ExceptionCodeForSignal, SignalAndReasonPickTheCode) {
-  struct Case {
-    int signal, si_code;
-    bool on_guard;
-    const char* name;
-  };
-  const Case cases[] = {{SIGSEGV, SEGV_MAPERR, false, "EXCEPTION_ACCESS_VIOLATION"},
-                        {SIGSEGV, SEGV_MAPERR, true, "EXCEPTION_STACK_OVERFLOW"},
-                        {SIGFPE, FPE_INTDIV, false, "EXCEPTION_INT_DIVIDE_BY_ZERO"},
-                        {SIGFPE, FPE_INTOVF, false, "EXCEPTION_INT_OVERFLOW"},
-                        {SIGFPE, FPE_FLTDIV, false, "EXCEPTION_FLT_DIVIDE_BY_ZERO"},
-                        {SIGFPE, FPE_FLTOVF, false, "EXCEPTION_FLT_OVERFLOW"},
-                        {SIGFPE, FPE_FLTUND, false, "EXCEPTION_FLT_UNDERFLOW"},
-                        {SIGFPE, FPE_FLTRES, false, "EXCEPTION_FLT_INEXACT_RESULT"},
-                        {SIGFPE, FPE_FLTINV, false, "EXCEPTION_FLT_INVALID_OPERATION"},
-                        {SIGFPE, SI_USER, false, "EXCEPTION_UNKNOWN"},
-                        {SIGILL, ILL_PRVOPC, false, "EXCEPTION_PRIV_INSTRUCTION"},
-                        {SIGILL, ILL_ILLOPN, false, "EXCEPTION_ILLEGAL_INSTRUCTION"},
-                        {SIGBUS, BUS_ADRALN, false, "EXCEPTION_DATATYPE_MISALIGNMENT"},
-                        {SIGBUS, BUS_ADRERR, false, "EXCEPTION_IN_PAGE_ERROR"},
-                        {SIGTRAP, TRAP_TRACE, false, "EXCEPTION_SINGLE_STEP"},
-                        {SIGTRAP, TRAP_BRKPT, false, "EXCEPTION_BREAKPOINT"},
-                        {SIGTERM, 0, false, "EXCEPTION_UNKNOWN"}};
-  for (const auto& c : cases) {
-    EXPECT_STREQ(FatalExceptionName(fatal::ExceptionCodeForSignal(c.signal, c.si_code, c.on_guard)),
-                 c.name)
-        << c.signal << "/" << c.si_code;
-  }
-}
-
-TEST(OnStackGuard, FaultsJustBelowTheStackLimit) {
-  const std::uintptr_t low = 0x7f0000000000;
-  EXPECT_TRUE(fatal::OnStackGuard(low - 8, low));
-  EXPECT_TRUE(fatal::OnStackGuard(low - 256 * 4096, low));  // across the kernel's gap
-  EXPECT_FALSE(fatal::OnStackGuard(low + 64 * 4096, low));  // inside the stack
-  EXPECT_FALSE(fatal::OnStackGuard(16, low));               // a null-pointer access
-  EXPECT_TRUE(fatal::OnStackGuard(0, 4096));                // no wrap below address 0
 }
 
 TEST_F(RuntimeStartupTest, FatalBoxNamesTheExceptionOverTheActiveWindow) {

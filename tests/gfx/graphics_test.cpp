@@ -208,24 +208,15 @@ TEST_F(FrontEnd, SizesOutsideOneTo32767OpenNothingAndSayWhy) {
 }
 
 TEST_F(FrontEnd, WithNoDriverSelectedTheFirstOpeningStartsTheGl2DDriver) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        GlRecorder recorder;  // the 2D driver clears the new window through GL
-        ResetGraphicsFrontEndForTest();
-        const bool opened =
-            std::dynamic_pointer_cast<TFlat2DGraphics>(OpenGraphics(64, 64, 0, 0, 0)) != nullptr;
-        // Started once: a driver the program put aside stays aside, and the
-        // reason names the call to make.
-        SelectGraphicsDriver(nullptr, 0);
-        const bool refused = !OpenGraphics(64, 64, 0, 0, 0);
-        std::fprintf(stderr, "opened=%d refused=%d %s\n", opened, refused,
-                     ToUtf8(LastGraphicsError()).c_str());
-        std::exit(0);
-      },
-      testing::ExitedWithCode(0),
-      "opened=1 refused=1 OpenGraphics: no graphics driver is selected; select one with "
-      "SelectGraphicsDriver\n");
+  GlRecorder recorder;           // the 2D driver clears the new window through GL
+  testing_only::ResetModules();  // nothing started, no driver selected
+  EXPECT_TRUE(std::dynamic_pointer_cast<TFlat2DGraphics>(OpenGraphics(64, 64, 0, 0, 0)));
+  // Started once: a driver the program put aside stays aside, and the
+  // reason names the call to make.
+  SelectGraphicsDriver(nullptr, 0);
+  EXPECT_FALSE(OpenGraphics(64, 64, 0, 0, 0));
+  EXPECT_EQ(LastGraphicsError(),
+            u"OpenGraphics: no graphics driver is selected; select one with SelectGraphicsDriver");
 }
 
 TEST_F(FrontEnd, SetGraphicsFillsSettingsBeforeTellingTheDriver) {

@@ -238,7 +238,7 @@ TEST_F(ImageFontTest, LoaderChainAsksTheNewestLoaderFirst) {
   EXPECT_EQ(TImageFont::Load(std::make_shared<TextObject>(u"serif.ttf"), 12, 0), nullptr);
   EXPECT_EQ(LastImageFontError(), u"No font loader could read the font source serif.ttf");
   declining->asked.clear();
-  ResetFontLoadersForTest();
+  testing_only::ResetFontLoaders();
   AddFontLoader(answering);
   AddFontLoader(declining);
   std::shared_ptr<TFont> font = LoadFontFrom(nullptr, 12, 4);

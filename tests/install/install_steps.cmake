@@ -2,10 +2,14 @@
 # program is started with an argument vector (execute_process), never through
 # a shell.
 #   install             cmake --install into WORK_DIR/prefix, then check the
-#                       tree: files, no SDL/GL/X11 includes, desktop entry
+#                       tree: files, no SDL/GL/X11 includes, desktop entry,
+#                       version, no debug information; and an install
+#                       without the testing component
 #   consumer_cmake      build each example, copied alone, with
-#                       find_package(VubleToy)
-#   consumer_pkgconfig  build them with `pkg-config --cflags --libs vuble-toy`
+#                       find_package(VubleToy), and run a test built on the
+#                       testing component (VubleToy::testing)
+#   consumer_pkgconfig  the same with `pkg-config --cflags --libs vuble-toy`
+#                       and vuble-toy-testing
 #   headers             compile each installed header on its own
 #   first_program       build the README's first program as printed there,
 #                       with CMake and with pkg-config, and end each build's
@@ -42,6 +46,12 @@ function(expect_absent path)
 endfunction()
 
 set(examples text image keyboard)
+set(framework_libraries gfx system platform support platform_linux platform_sdl)
+# The testing component.
+set(testing_libraries gl_recorder platform_fake)
+set(testing_headers platform/fake_platform.h platform/window_registry.h
+                    platform/message_packing.h gfx/gl_recorder.h gfx/gl_api.h
+                    system/module_resets.h)
 
 # The fenced block opened by the line "```lang" in the README's section
 # "Your first program", as printed.
@@ -65,6 +75,17 @@ function(readme_block lang out)
   string(FIND "${block}" "\n```" close)
   string(SUBSTRING "${block}" 0 ${close} block)
   set(${out} "${block}\n" PARENT_SCOPE)
+endfunction()
+
+# The test on the testing component, run: the turned line as the guide
+# says the recorder sees it.
+set(testing_source ${VUBLE_SOURCE_DIR}/tests/install/testing/display_free_test.cpp)
+function(expect_display_free_output program)
+  run_checked("${program}" ${program})
+  set(expected "Begin(GL_LINES) Vertex2f(100.5,100.5) Vertex2f(100.5,110.5) End()\n")
+  if(NOT run_output STREQUAL expected)
+    message(FATAL_ERROR "${program} printed '${run_output}', not '${expected}'")
+  endif()
 endfunction()
 
 # Runs program on the X server until Escape ends it; its status must be 0.
@@ -113,26 +134,50 @@ if(STEP STREQUAL "install")
   run_checked("install" ${CMAKE_COMMAND} --install ${VUBLE_BUILD_DIR} --prefix ${prefix})
 
   expect_file(${BINDIR}/vuble-toy)
-  foreach(lib gfx system platform support platform_sdl platform_linux)
+  foreach(lib ${framework_libraries} ${testing_libraries})
     expect_file(${LIBDIR}/libvuble_${lib}.a)
   endforeach()
-  foreach(file VubleToyConfig.cmake VubleToyConfigVersion.cmake VubleToyTargets.cmake)
+  foreach(file VubleToyConfig.cmake VubleToyConfigVersion.cmake VubleToyTargets.cmake
+               VubleToyTestingTargets.cmake)
     expect_file(${LIBDIR}/cmake/VubleToy/${file})
   endforeach()
   expect_file(${LIBDIR}/pkgconfig/vuble-toy.pc)
+  expect_file(${LIBDIR}/pkgconfig/vuble-toy-testing.pc)
   expect_file(${DATADIR}/applications/vuble-toy.desktop)
   expect_file(${DOCDIR}/LICENSE)
   expect_file(${DOCDIR}/Terminus-OFL.txt)
   foreach(header vuble.h gfx/graphics.h gfx/flat2d.h system/polled_input.h system/startup.h
                  support/pixmap.h platform/platform.h platform/native_platform.h
-                 platform/sdl/sdl_platform.h platform/linux/linux_platform.h)
+                 ${testing_headers})
     expect_file(${INCLUDEDIR}/${header})
   endforeach()
-  # The SDL2 platform's internals and the toy's own code are not installed.
-  foreach(path ${INCLUDEDIR}/platform/sdl/sdl_state.h ${INCLUDEDIR}/sim ${INCLUDEDIR}/app
+  # The platforms' own folders, the pieces the layers share among
+  # themselves and the toy's own code are not installed.
+  foreach(path ${INCLUDEDIR}/platform/sdl ${INCLUDEDIR}/platform/linux
+               ${INCLUDEDIR}/system/message_translation.h ${INCLUDEDIR}/gfx/font_resources.h
+               ${INCLUDEDIR}/gfx/gl_image_frame.h ${INCLUDEDIR}/sim ${INCLUDEDIR}/app
                ${LIBDIR}/libvuble_sim.a ${LIBDIR}/libvuble_app.a)
     expect_absent(${path})
   endforeach()
+
+  # Without the testing component: no test doubles, and a package that
+  # still loads but refuses the component.
+  set(core ${WORK_DIR}/core)
+  run_checked("install without testing" ${CMAKE_COMMAND} --install ${VUBLE_BUILD_DIR}
+              --prefix ${core} --component Unspecified)
+  foreach(path ${testing_headers} ${testing_libraries})
+    if(path MATCHES "/")
+      set(path ${core}/${INCLUDEDIR}/${path})
+    else()
+      set(path ${core}/${LIBDIR}/libvuble_${path}.a)
+    endif()
+    if(EXISTS ${path})
+      message(FATAL_ERROR "installed without the testing component: ${path}")
+    endif()
+  endforeach()
+  run_checked("configure against the core" ${CMAKE_COMMAND}
+              -S ${VUBLE_SOURCE_DIR}/tests/install/components -B ${WORK_DIR}/components
+              -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${core} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
 
   # No installed header may need SDL, OpenGL or X11 headers.
   file(GLOB_RECURSE headers ${include_dir}/*.h)
@@ -154,7 +199,7 @@ if(STEP STREQUAL "install")
 
   # The installed libraries carry no debug information (the build's do).
   find_program(readelf readelf REQUIRED)
-  foreach(lib gfx system platform support platform_sdl)
+  foreach(lib ${framework_libraries} ${testing_libraries})
     run_checked("readelf" ${readelf} -S -W ${prefix}/${LIBDIR}/libvuble_${lib}.a)
     if(run_output MATCHES "\\.debug_")
       message(FATAL_ERROR "libvuble_${lib}.a is installed with debug information")
@@ -169,6 +214,7 @@ elseif(STEP STREQUAL "consumer_cmake")
               -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
               -DVUBLE_PREFIX=${prefix} -DVUBLE_VERSION=${VUBLE_VERSION}
               -DVUBLE_EXAMPLES_DIR=${VUBLE_SOURCE_DIR}/examples "-DVUBLE_WARNINGS=${warning_text}"
+              -DVUBLE_TESTING_SOURCE=${testing_source}
               "-DCMAKE_CXX_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
   run_checked("build" ${CMAKE_COMMAND} --build ${build})
   foreach(example ${examples})
@@ -176,6 +222,7 @@ elseif(STEP STREQUAL "consumer_cmake")
       message(FATAL_ERROR "the build made no example_${example}")
     endif()
   endforeach()
+  expect_display_free_output(${build}/display_free_test)
 
 elseif(STEP STREQUAL "consumer_pkgconfig")
   find_program(pkg_config pkg-config REQUIRED)
@@ -210,6 +257,11 @@ elseif(STEP STREQUAL "consumer_pkgconfig")
       message(FATAL_ERROR "the compiler made no example_${example}")
     endif()
   endforeach()
+  run_checked("pkg-config testing" ${pkg_config} --cflags --libs vuble-toy-testing)
+  separate_arguments(testing_flags UNIX_COMMAND "${run_output}")
+  run_checked("compile and link the test" ${CXX} ${warnings} ${extra} ${testing_source}
+              -o ${build}/display_free_test ${testing_flags})
+  expect_display_free_output(${build}/display_free_test)
 
 elseif(STEP STREQUAL "headers")
   set(build ${WORK_DIR}/headers)

@@ -60,9 +60,9 @@ void updatepointer() {
   pointery = ny;
 
   const std::int32_t o1 = down1, o2 = down2, o3 = down3;
-  down1 = MouseIsDown(1);
-  down2 = MouseIsDown(2);
-  down3 = MouseIsDown(3);
+  down1 = MouseIsDown(LeftMouseButton);
+  down2 = MouseIsDown(RightMouseButton);
+  down3 = MouseIsDown(MiddleMouseButton);
 
   const std::int32_t nz = WheelZ();
   wheeldz = WrappingSub(wheelz, nz);

@@ -25,7 +25,7 @@ void StartVubleToyModule() {
 void drawframe(const framedrawing& drawing) {
   for (const motionline& line : drawing.lines) {
     SetColor(kMotionLineColor.red, kMotionLineColor.green, kMotionLineColor.blue);
-    DrawLine(line.x1, line.y1, line.x2, line.y2, 1);
+    DrawLine(line.x1, line.y1, line.x2, line.y2, IncludeLastPixel);
   }
   for (const densitycell& cell : drawing.cells) {
     SetColor(cell.color.red, cell.color.green, cell.color.blue);
@@ -41,7 +41,7 @@ void vubletoy() {
   static simulation world;  // lives until the process ends, like the bodies
   ApplicationTitle = u"Vuble Toy";
   SeedRandom(ElapsedMillis());
-  if (!OpenGraphics(512, 512, 0, 60, 0)) {
+  if (!OpenGraphics(512, 512, WindowedDepth, 60, 0)) {
     // Without a window there is nothing to draw into; say why and end with
     // the raised-error status instead of running on into a crash.
     throw RuntimeError(u"Vuble Toy could not open its 512 by 512 window: " + LastGraphicsError());
@@ -63,7 +63,7 @@ void vubletoy() {
     world.frame(pointerview{pointerx, pointery, down1, down2, pressed1, pressed2, pressed3},
                 drawing);
     drawframe(drawing);
-    Flip(-1);
+    Flip(PacedFlip);
     if (report) {
       ++stats_frames;
       const std::uint32_t elapsed = static_cast<std::uint32_t>(ElapsedMillis()) - stats_start;

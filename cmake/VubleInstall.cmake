@@ -1,7 +1,10 @@
 # What `cmake --install` puts in place: the toy and its desktop entry, the
-# framework's static libraries with their headers, a CMake package (VubleToy,
-# targets VubleToy::framework and one per library) and a pkg-config file
-# (vuble-toy). Included once, at the end of the top-level CMakeLists.txt.
+# framework's static libraries with their public headers, a CMake package
+# (VubleToy, targets VubleToy::framework and one per library) and a
+# pkg-config file (vuble-toy); and, as the component "testing", the test
+# doubles for a program's own tests (target VubleToy::testing, pkg-config
+# vuble-toy-testing). Included once, at the end of the top-level
+# CMakeLists.txt.
 include(CMakePackageConfigHelpers)
 
 # The framework: everything a program on the 2D layer links, the native
@@ -42,19 +45,78 @@ install(TARGETS ${VUBLE_FRAMEWORK_LIBRARIES} vuble_framework
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
 
+# The build keeps its debug information (the default build type has it);
+# the installed libraries go without it, which is most of their size.
+# Symbols stay, so a debugger still names the framework's functions.
+function(vuble_install_stripped component)
+  if(NOT CMAKE_STRIP)
+    return()
+  endif()
+  foreach(lib ${ARGN})
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+      continue()
+    endif()
+    install(CODE "
+      set(installed \"${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${lib}>\")
+      if(NOT IS_ABSOLUTE \"\${installed}\")
+        set(installed \"\${CMAKE_INSTALL_PREFIX}/\${installed}\")
+      endif()
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \"\$ENV{DESTDIR}\${installed}\"
+                      RESULT_VARIABLE result)
+      if(NOT result EQUAL 0)
+        message(FATAL_ERROR \"${CMAKE_STRIP} --strip-debug \${installed} failed: \${result}\")
+      endif()" COMPONENT ${component})
+  endforeach()
+endfunction()
+vuble_install_stripped(Unspecified ${VUBLE_FRAMEWORK_LIBRARIES})
+
 # Headers keep their folder, so programs include them as they are included
-# here ("gfx/graphics.h"). Of the SDL2 platform only the header that names
-# the platform is public: the others are its internals and include SDL.
-foreach(folder ${VUBLE_FRAMEWORK_FOLDERS})
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/
-          DESTINATION ${VUBLE_INSTALL_INCLUDEDIR}/${folder}
-          FILES_MATCHING PATTERN "*.h"
-          PATTERN "sdl" EXCLUDE)
+# here ("gfx/graphics.h"). Only the headers a program uses are public: not
+# the platforms' own folders (platform/linux, platform/sdl), the pieces the
+# platforms and the layers share among themselves, or the test doubles,
+# which are the testing component's.
+set(VUBLE_PUBLIC_HEADERS
+    vuble.h
+    gfx/flat2d.h gfx/gl_context.h gfx/gl_flat2d_driver.h gfx/gl_graphics.h gfx/graphics.h
+    gfx/image.h gfx/image_font.h gfx/overlay.h
+    platform/native_platform.h platform/platform.h platform/virtual_keys.h
+    support/error.h support/format.h support/object.h support/pixmap.h support/stream.h
+    support/text.h support/version.h support/wrapping.h
+    system/at_exit.h system/deferred_calls.h system/dialogs.h system/events.h system/hooks.h
+    system/polled_input.h system/startup.h system/system_driver.h)
+# The fake platform with the window registry and message packing its scripts
+# use, the GL recorder with the GL table it fills, and the module resets.
+set(VUBLE_TESTING_HEADERS
+    platform/fake_platform.h platform/window_registry.h platform/message_packing.h
+    gfx/gl_recorder.h gfx/gl_api.h system/module_resets.h)
+foreach(component PUBLIC TESTING)
+  foreach(header ${VUBLE_${component}_HEADERS})
+    get_filename_component(folder ${header} DIRECTORY)
+    set(install_component Unspecified)
+    if(component STREQUAL "TESTING")
+      set(install_component testing)
+    endif()
+    install(FILES ${PROJECT_SOURCE_DIR}/${header}
+            DESTINATION ${VUBLE_INSTALL_INCLUDEDIR}/${folder} COMPONENT ${install_component})
+  endforeach()
 endforeach()
-if(TARGET vuble_platform_sdl)
-  install(FILES ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_platform.h
-          DESTINATION ${VUBLE_INSTALL_INCLUDEDIR}/platform/sdl)
-endif()
+
+# The testing component: its libraries in an export set of their own, which
+# the package configuration loads when it is installed.
+set_target_properties(vuble_testing PROPERTIES EXPORT_NAME testing)
+set_target_properties(vuble_gl_recorder PROPERTIES EXPORT_NAME gl_recorder)
+set_target_properties(vuble_platform_fake PROPERTIES EXPORT_NAME platform_fake)
+install(TARGETS vuble_testing vuble_gl_recorder vuble_platform_fake
+        EXPORT VubleToyTestingTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT testing
+        INCLUDES DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
+vuble_install_stripped(testing vuble_gl_recorder vuble_platform_fake)
+install(EXPORT VubleToyTestingTargets
+        NAMESPACE VubleToy::
+        FILE VubleToyTestingTargets.cmake
+        DESTINATION ${VUBLE_CMAKE_DIR}
+        COMPONENT testing)
 
 install(EXPORT VubleToyTargets
         NAMESPACE VubleToy::
@@ -105,13 +167,21 @@ set(VUBLE_PC_REQUIRES "gl")
 if(VUBLE_WITH_SDL)
   set(VUBLE_PC_REQUIRES "sdl2 gl x11")
 endif()
+# The headers need the standard the libraries were built with.
+set(VUBLE_PC_CXX_STANDARD "-std=c++${CMAKE_CXX_STANDARD}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vuble-toy.pc.in ${PROJECT_BINARY_DIR}/vuble-toy.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vuble-toy.pc DESTINATION ${VUBLE_PKGCONFIG_DIR})
+configure_file(${PROJECT_SOURCE_DIR}/cmake/vuble-toy-testing.pc.in
+               ${PROJECT_BINARY_DIR}/vuble-toy-testing.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vuble-toy-testing.pc DESTINATION ${VUBLE_PKGCONFIG_DIR}
+        COMPONENT testing)
 
-# The toy, its desktop entry, and the licence of the font compiled into it.
+# The toy, its desktop entry, the framework's licence and the licence of the
+# fonts compiled into it.
 if(TARGET vuble-toy)
   install(TARGETS vuble-toy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/data/vuble-toy.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,13 +1,17 @@
 # One static library per source folder. Sources are the folder's own .cpp
-# files (not its subfolders); a folder without sources yet becomes an
-# interface library so that dependents can already link it. Headers are
-# included from the repository root when building and from
-# <prefix>/include/vuble once installed (cmake/VubleInstall.cmake).
+# files (not its subfolders) but those named in EXCLUDE, which a library of
+# their own takes; a folder without sources yet becomes an interface library
+# so that dependents can already link it. Headers are included from the
+# repository root when building and from <prefix>/include/vuble once
+# installed (cmake/VubleInstall.cmake).
 include(GNUInstallDirs)
 set(VUBLE_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/vuble)
 function(vuble_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
@@ -23,7 +27,8 @@ endfunction()
 
 # One GoogleTest executable per test folder: every *_test.cpp of the folder
 # except the real-window ones (*_x11_test.cpp), which form a second
-# executable labelled x11 that runs only with an X server.
+# executable labelled x11 that runs only with an X server. Each links the
+# test doubles (vuble_testing: the fake platform and the GL recorder).
 function(vuble_test_folder folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -34,14 +39,16 @@ function(vuble_test_folder folder)
   endif()
   if(unit)
     add_executable(${folder}_tests ${unit})
-    target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest GTest::gmock
+                                                  GTest::gtest_main)
     target_include_directories(${folder}_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_tests DISCOVERY_MODE PRE_TEST
                          PROPERTIES LABELS unit)
   endif()
   if(x11 AND VUBLE_BUILD_SDL)
     add_executable(${folder}_x11_tests ${x11})
-    target_link_libraries(${folder}_x11_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${folder}_x11_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest
+                                                      GTest::gmock GTest::gtest_main)
     target_include_directories(${folder}_x11_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_x11_tests DISCOVERY_MODE PRE_TEST
                          PROPERTIES LABELS x11 RUN_SERIAL TRUE)

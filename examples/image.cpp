@@ -4,15 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/gl_flat2d_driver.h"
-#include "gfx/graphics.h"
-#include "gfx/image.h"
-#include "gfx/image_font.h"
-#include "platform/native_platform.h"
-#include "support/error.h"
-#include "support/pixmap.h"
+#include "vuble.h"
 
 namespace {
 
@@ -48,9 +40,8 @@ TPixmapPtr MakeTile() {
 }
 
 void ImageExample() {
-  StartGLFlat2DModule();
   ApplicationTitle = u"Vuble example: images";
-  if (!OpenGraphics(kWidth, kHeight, 0, 60, 0)) {
+  if (!OpenGraphics(kWidth, kHeight, WindowedDepth, 60, 0)) {
     throw RuntimeError(u"No window: " + LastGraphicsError());
   }
 
@@ -60,11 +51,12 @@ void ImageExample() {
   CentreImageHandle(picture);  // rotate and scale about the middle
   TImagePtr tile = LoadImageFrom(MakeTile(), 0);
 
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  for (int frame = 0; !TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0; ++frame) {
     Cls();
     SetBlend(OpaqueBlend);
-    SetColor(255, 255, 255);                  // images are tinted by the drawing colour
-    TileImageOver(tile, frame * 0.5f, 0, 0);  // scrolls slowly to the right
+    SetColor(255, 255, 255);  // images are tinted by the drawing colour
+    TileImageOver(tile, static_cast<float>(frame) * 0.5f, 0, 0);  // scrolls slowly right
 
     SetBlend(AlphaBlend);
     const float angle = static_cast<float>(frame % 360);
@@ -79,7 +71,7 @@ void ImageExample() {
     SetColor(255, 255, 255);
     DrawTextString(u"rotated, scaled, stretched, tiled", 8, kHeight - 24);
 
-    Flip(-1);
+    Flip(PacedFlip);  // sleeps until the next 60 Hz frame is due
   }
 }
 

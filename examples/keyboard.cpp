@@ -2,22 +2,13 @@
 // (arrow keys move a box one step per press), KeyIsDown tells whether a key
 // is held (Shift makes the steps bigger), and NextTypedChar hands out the
 // typed characters in order (they are collected into a line of text).
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/gl_flat2d_driver.h"
-#include "gfx/graphics.h"
-#include "gfx/image_font.h"
-#include "platform/native_platform.h"
-#include "platform/platform.h"
-#include "support/error.h"
-#include "system/polled_input.h"
+#include "vuble.h"
 
 namespace {
 
 void KeyboardExample() {
-  StartGLFlat2DModule();
   ApplicationTitle = u"Vuble example: keyboard";
-  if (!OpenGraphics(480, 320, 0, 60, 0)) {
+  if (!OpenGraphics(480, 320, WindowedDepth, 60, 0)) {
     throw RuntimeError(u"No window: " + LastGraphicsError());
   }
   SetBlend(AlphaBlend);
@@ -25,7 +16,8 @@ void KeyboardExample() {
   float boxX = 220;
   float boxY = 140;
   Text typed;
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  while (!TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0) {
     // Key events name the side of Shift, Control and Alt: ask for both.
     const bool shift = KeyIsDown(platform::VK_LSHIFT) || KeyIsDown(platform::VK_RSHIFT);
     const float step = shift ? 32.0f : 8.0f;
@@ -50,7 +42,7 @@ void KeyboardExample() {
     SetColor(255, 255, 255);
     DrawTextString(u"Arrows move the box (hold Shift for big steps)", 8, 8);
     DrawTextString(u"Type: " + typed + u"_", 8, 280);
-    Flip(-1);
+    Flip(PacedFlip);
   }
 }
 

@@ -1,15 +1,7 @@
 // Text: the default 8 by 16 image font drawn through the 2D state (colour,
 // origin, handle, rotation and scale apply to text as to any shape), text
 // measured to centre it, and overlay text drawn straight on the GL context.
-#include "examples/example_loop.h"
-#include "gfx/flat2d.h"
-#include "gfx/gl_flat2d_driver.h"
-#include "gfx/graphics.h"
-#include "gfx/image_font.h"
-#include "gfx/overlay.h"
-#include "platform/native_platform.h"
-#include "support/error.h"
-#include "support/format.h"
+#include "vuble.h"
 
 namespace {
 
@@ -17,15 +9,15 @@ constexpr int kWidth = 480;
 constexpr int kHeight = 320;
 
 void TextExample() {
-  StartGLFlat2DModule();  // the GL 2D driver becomes the current driver
   ApplicationTitle = u"Vuble example: text";
-  if (!OpenGraphics(kWidth, kHeight, 0, 60, 0)) {
+  if (!OpenGraphics(kWidth, kHeight, WindowedDepth, 60, 0)) {
     throw RuntimeError(u"No window: " + LastGraphicsError());
   }
   SetBlend(AlphaBlend);  // the glyphs' transparent texels blend away
 
   const Text title = u"Hello from the 2D layer";
-  for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
+  // Escape or the close box ends the program.
+  for (int frame = 0; !TerminateRequested() && KeyHits(platform::VK_ESCAPE) == 0; ++frame) {
     Cls();
 
     // Plain text: the pen starts at the top-left corner of the first glyph.
@@ -34,12 +26,13 @@ void TextExample() {
 
     // Centred: measure first, then draw half the width to the left.
     SetColor(255, 220, 64);
-    DrawTextString(title, (kWidth - TextPixelWidth(title)) / 2.0f, 60);
+    DrawTextString(title, static_cast<float>(kWidth - TextPixelWidth(title)) / 2, 60);
 
     // Turning about the text's centre: the handle is the point that lands on
     // the drawing position, and rotation and scale act about it.
     const Text spin = u"round and round";
-    SetDrawHandle(TextPixelWidth(spin) / 2.0f, TextPixelHeight(spin) / 2.0f);
+    SetDrawHandle(static_cast<float>(TextPixelWidth(spin)) / 2,
+                  static_cast<float>(TextPixelHeight(spin)) / 2);
     SetRotationScale(static_cast<float>(frame % 360), 1.5f, 1.5f);
     SetColor(96, 200, 255);
     DrawTextString(spin, kWidth / 2.0f, kHeight / 2.0f + 20);
@@ -49,9 +42,9 @@ void TextExample() {
     // Overlay text ignores the 2D state's origin, handle and transform: it
     // is placed in window pixels, in the GL colour and blending in force.
     SetColor(160, 160, 160);
-    OverlayText(FromUtf8(Format("frame %d", frame)), 8, kHeight - 24);
+    OverlayText(FormatText("frame %d", frame), 8, kHeight - 24);
 
-    Flip(-1);
+    Flip(PacedFlip);
   }
 }
 

@@ -171,7 +171,10 @@ std::shared_ptr<TImageFont> CurrentImageFont();
 void Plot(float x, float y);
 void DrawRect(float x, float y, float width, float height);
 void DrawOval(float x, float y, float width, float height);
-// drawLastPixel not 0 also plots the end point, which GL lines leave out.
+// drawLastPixel not 0 (IncludeLastPixel) also plots the end point, which GL
+// lines leave out; 0 (ExcludeLastPixel) does not.
+inline constexpr int IncludeLastPixel = 1;
+inline constexpr int ExcludeLastPixel = 0;
 void DrawLine(float x0, float y0, float x1, float y1, int drawLastPixel);
 void DrawPoly(const std::vector<float>& xy);
 // Window pixels, without origin, handle, transform or virtual resolution.

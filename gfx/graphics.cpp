@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "gfx/gl_flat2d_driver.h"
 #include "support/format.h"
 #include "support/wrapping.h"
 #include "system/at_exit.h"
@@ -55,6 +56,46 @@ const testing_only::ModuleReset kReset(testing_only::ModuleRank::kGraphics,
 
 void ClearCurrentSettings(FrontEnd& s) {
   s.currentWidth = s.currentHeight = s.currentDepth = s.currentHertz = s.currentFlags = 0;
+}
+
+// The driver creation goes to. A program that selected none gets the GL 2D
+// driver, started here as its module would be on first use; Null (with the
+// reason kept) when no driver is selected even so.
+std::shared_ptr<TGraphicsDriver> CreatingDriver(const char* operation) {
+  FrontEnd& s = State();
+  if (!s.currentDriver) StartGLFlat2DModule();
+  if (!s.currentDriver) {
+    s.lastError = FromUtf8(Format(
+        "%s: no graphics driver is selected; select one with SelectGraphicsDriver", operation));
+  }
+  return s.currentDriver;
+}
+
+// Null with the reason kept when the size is not one graphics can have: a
+// window of another size than asked would be a wrong result.
+bool SizeFits(const char* operation, int width, int height, int depth, int hertz, int flags) {
+  const bool widthFits = width >= 1 && width <= MaxGraphicsSize;
+  const bool heightFits = height >= 1 && height <= MaxGraphicsSize;
+  if (widthFits && heightFits) return true;
+  State().lastError = FromUtf8(Format(
+      "%s(%d, %d, %d, %d, %d): the %s %d is outside 1..%d", operation, width, height, depth, hertz,
+      flags, widthFits ? "height" : "width", widthFits ? height : width, MaxGraphicsSize));
+  return false;
+}
+
+std::shared_ptr<TGraphics> CreateGraphicsFor(const char* operation, int width, int height,
+                                             int depth, int hertz, int flags) {
+  FrontEnd& s = State();
+  s.lastError.clear();
+  if (!SizeFits(operation, width, height, depth, hertz, flags)) return nullptr;
+  const std::shared_ptr<TGraphicsDriver> driver = CreatingDriver(operation);
+  if (!driver) return nullptr;
+  try {
+    return driver->CreateGraphics(width, height, depth, hertz, flags | s.defaultFlags);
+  } catch (const std::exception& error) {
+    s.lastError = FromUtf8(error.what());
+    return nullptr;
+  }
 }
 
 }  // namespace
@@ -112,23 +153,16 @@ bool HasGraphicsMode(int width, int height, int depth, int hertz) {
 }
 
 std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) {
-  FrontEnd& s = State();
-  s.lastError.clear();
-  if (!s.currentDriver) return nullptr;
-  try {
-    return s.currentDriver->CreateGraphics(width, height, depth, hertz, flags | s.defaultFlags);
-  } catch (const std::exception& error) {
-    s.lastError = FromUtf8(error.what());
-    return nullptr;
-  }
+  return CreateGraphicsFor("CreateGraphics", width, height, depth, hertz, flags);
 }
 
 std::shared_ptr<TGraphics> AttachGraphics(platform::Handle widget, int flags) {
   FrontEnd& s = State();
   s.lastError.clear();
-  if (!s.currentDriver) return nullptr;
+  const std::shared_ptr<TGraphicsDriver> driver = CreatingDriver("AttachGraphics");
+  if (!driver) return nullptr;
   try {
-    return s.currentDriver->AttachGraphics(widget, flags | s.defaultFlags);
+    return driver->AttachGraphics(widget, flags | s.defaultFlags);
   } catch (const std::exception& error) {
     s.lastError = FromUtf8(error.what());
     return nullptr;
@@ -218,7 +252,7 @@ std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int he
   FrontEnd& s = State();
   EndOpenedGraphics();
   std::shared_ptr<TGraphics> graphics =
-      CreateGraphics(width, height, depth, hertz, flags | s.defaultFlags);
+      CreateGraphicsFor("OpenGraphics", width, height, depth, hertz, flags);
   if (!graphics) return nullptr;
   AdvanceGraphicsSeq();
   SetGraphics(graphics);

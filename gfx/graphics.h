@@ -14,6 +14,19 @@
 
 class TGraphicsDriver;
 
+// Flip's sync argument: -1 paces the opened graphics (see Flip), 0 swaps at
+// once, 1 waits for the vertical retrace.
+inline constexpr int PacedFlip = -1;
+inline constexpr int ImmediateFlip = 0;
+inline constexpr int RetraceFlip = 1;
+
+// The depth that opens a window; any other depth is full screen at that
+// colour depth.
+inline constexpr int WindowedDepth = 0;
+
+// Graphics are 1 to this many pixels wide and high.
+inline constexpr int MaxGraphicsSize = 32767;
+
 // One display mode: size in pixels, colour depth in bits, refresh rate.
 class TGraphicsMode : public Object {
  public:
@@ -78,7 +91,9 @@ bool HasGraphicsMode(int width, int height, int depth, int hertz);
 
 // The current driver's CreateGraphics / AttachGraphics with the default
 // flags added. Any error raised inside gives Null (its text is kept for
-// LastGraphicsError).
+// LastGraphicsError). With no driver selected yet, the first call starts the
+// GL 2D driver (StartGLFlat2DModule); a width or height outside
+// 1..MaxGraphicsSize gives Null with the reason.
 std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags);
 std::shared_ptr<TGraphics> AttachGraphics(platform::Handle widget, int flags);
 // Makes graphics current (switching to its driver), or unbinds with Null.
@@ -98,9 +113,11 @@ int CurrentGraphicsFlags();
 // by the vertical retrace for full screen with a refresh rate.
 void Flip(int sync);
 
-// Closes graphics opened earlier, creates new ones, makes them current, sets
-// up the pacing and attaches the polled input. Null when creation failed;
-// nothing is open then.
+// Closes graphics opened earlier, creates new ones (as CreateGraphics),
+// makes them current, sets up the pacing and attaches the polled input.
+// Depth WindowedDepth opens a window centred on the desktop, hertz 0 paces
+// nothing. Null when creation failed (LastGraphicsError says why); nothing
+// is open then.
 std::shared_ptr<TGraphics> OpenGraphics(int width, int height, int depth, int hertz, int flags);
 std::shared_ptr<TGraphics> OpenedGraphics();
 // Detaches the polled input and releases the opened graphics, if any. Also
@@ -116,8 +133,9 @@ void AdvanceGraphicsSeq();
 // The hook chain Flip runs before presenting (allocated at module start).
 int flipHookId();
 
-// Why the last graphics creation failed: the platform's reason or the raised
-// error's text; empty when there was none.
+// Why the last graphics creation (OpenGraphics, CreateGraphics,
+// AttachGraphics) gave Null: the size or missing driver, the platform's
+// reason or the raised error's text; empty after a success.
 Text LastGraphicsError();
 void SetLastGraphicsError(Text reason);
 

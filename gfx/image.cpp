@@ -6,6 +6,7 @@
 #include "gfx/flat2d.h"
 #include "gfx/graphics.h"
 #include "support/error.h"
+#include "support/format.h"
 
 ImageMaskColor imageMaskColor;
 bool autoCentreHandles = false;
@@ -13,12 +14,21 @@ int autoImageFlags = MaskedImageFlag | FilteredImageFlag;
 
 namespace {
 
+Text lastImageError;
+
 // The pixels of a source: the source itself when it is a pixel buffer, else
-// what the loader chain reads from it.
+// what the loader chain reads from it. Null, with the reason kept, when
+// there are none.
 TPixmapPtr SourcePixmap(const ObjectPtr& source) {
-  if (!source) return nullptr;
+  if (!source) {
+    lastImageError = u"The image source is Null";
+    return nullptr;
+  }
   if (auto pixmap = std::dynamic_pointer_cast<TPixmap>(source)) return pixmap;
-  return LoadPixelBuffer(source);
+  TPixmapPtr loaded = LoadPixelBuffer(source);
+  if (!loaded)
+    lastImageError = u"No pixel loader could read the image source " + source->ToString();
+  return loaded;
 }
 
 // a modulo b in 0 .. b - 1, for negative a too (b > 0).
@@ -35,7 +45,11 @@ void CentreIfAuto(const TImagePtr& image) {
 
 std::size_t TImage::FrameIndex(int index) const {
   if (index < 0 || static_cast<std::size_t>(index) >= pixmaps.size()) {
-    throw RuntimeError(u"Image frame index out of range");
+    if (pixmaps.empty()) {
+      throw RuntimeError(Format("Image frame index %d: the image has no frames", index));
+    }
+    throw RuntimeError(Format("Image frame index %d is outside 0..%d", index,
+                              static_cast<int>(pixmaps.size()) - 1));
   }
   return static_cast<std::size_t>(index);
 }
@@ -91,6 +105,7 @@ TImagePtr TImage::Create(int width, int height, int frames, int flags, int maskR
 
 TImagePtr TImage::Load(const ObjectPtr& source, int flags, int maskRed, int maskGreen,
                        int maskBlue) {
+  lastImageError.clear();
   TPixmapPtr pixmap = SourcePixmap(source);
   if (!pixmap) return nullptr;
   TImagePtr image = Create(pixmap->width, pixmap->height, 1, flags, maskRed, maskGreen, maskBlue);
@@ -100,14 +115,30 @@ TImagePtr TImage::Load(const ObjectPtr& source, int flags, int maskRed, int mask
 
 TImagePtr TImage::LoadAnim(const ObjectPtr& source, int cellWidth, int cellHeight, int first,
                            int count, int flags, int maskRed, int maskGreen, int maskBlue) {
+  lastImageError.clear();
   // A cell of no size would divide by zero; a negative start or count would
   // cut cells outside the picture.
-  if (cellWidth <= 0 || cellHeight <= 0 || first < 0 || count < 0) return nullptr;
+  if (cellWidth <= 0 || cellHeight <= 0) {
+    lastImageError =
+        FromUtf8(Format("The cell size %d by %d is not at least 1 by 1", cellWidth, cellHeight));
+    return nullptr;
+  }
+  if (first < 0 || count < 0) {
+    lastImageError =
+        FromUtf8(Format("The first cell %d and the count %d must not be negative", first, count));
+    return nullptr;
+  }
   TPixmapPtr pixmap = SourcePixmap(source);
   if (!pixmap) return nullptr;
   const std::int64_t perRow = pixmap->width / cellWidth;
   const std::int64_t rows = pixmap->height / cellHeight;
-  if (perRow * rows < static_cast<std::int64_t>(first) + count) return nullptr;
+  if (perRow * rows < static_cast<std::int64_t>(first) + count) {
+    lastImageError = FromUtf8(
+        Format("The %d by %d picture holds %lld cells of %d by %d, too few for %d from cell %d",
+               pixmap->width, pixmap->height, static_cast<long long>(perRow * rows), cellWidth,
+               cellHeight, count, first));
+    return nullptr;
+  }
   TImagePtr image = Create(cellWidth, cellHeight, count, flags, maskRed, maskGreen, maskBlue);
   for (int n = 0; n < count; ++n) {
     const std::int64_t cell = static_cast<std::int64_t>(first) + n;
@@ -117,6 +148,8 @@ TImagePtr TImage::LoadAnim(const ObjectPtr& source, int cellWidth, int cellHeigh
   }
   return image;
 }
+
+Text LastImageError() { return lastImageError; }
 
 void SetImageMaskColor(int red, int green, int blue) { imageMaskColor = {red, green, blue}; }
 
@@ -129,11 +162,11 @@ void CurrentImageMaskColor(int& red, int& green, int& blue) {
 void CentreHandlesOnLoad(bool on) { autoCentreHandles = on; }
 
 void DefaultImageFlags(int flags) {
-  if (flags != -1) autoImageFlags = flags;
+  if (flags != UseDefaultImageFlags) autoImageFlags = flags;
 }
 
 TImagePtr LoadImageFrom(const ObjectPtr& source, int flags) {
-  if (flags == -1) flags = autoImageFlags;
+  if (flags == UseDefaultImageFlags) flags = autoImageFlags;
   TImagePtr image =
       TImage::Load(source, flags, imageMaskColor.red, imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);
@@ -142,7 +175,7 @@ TImagePtr LoadImageFrom(const ObjectPtr& source, int flags) {
 
 TImagePtr LoadFramesFrom(const ObjectPtr& source, int cellWidth, int cellHeight, int first,
                          int count, int flags) {
-  if (flags == -1) flags = autoImageFlags;
+  if (flags == UseDefaultImageFlags) flags = autoImageFlags;
   TImagePtr image = TImage::LoadAnim(source, cellWidth, cellHeight, first, count, flags,
                                      imageMaskColor.red, imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);
@@ -150,7 +183,7 @@ TImagePtr LoadFramesFrom(const ObjectPtr& source, int cellWidth, int cellHeight,
 }
 
 TImagePtr NewImage(int width, int height, int frames, int flags) {
-  if (flags == -1) flags = autoImageFlags;
+  if (flags == UseDefaultImageFlags) flags = autoImageFlags;
   TImagePtr image = TImage::Create(width, height, frames, flags | NewImageFlag, imageMaskColor.red,
                                    imageMaskColor.green, imageMaskColor.blue);
   CentreIfAuto(image);

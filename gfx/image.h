@@ -15,6 +15,9 @@ inline constexpr int MaskedImageFlag = 1;     // pixels of the mask colour becom
 inline constexpr int FilteredImageFlag = 2;   // linear filtering, else nearest texel
 inline constexpr int MipmappedImageFlag = 4;  // a full mipmap chain
 inline constexpr int NewImageFlag = 8;        // set by NewImage; drivers ignore it
+// As the flags of LoadImageFrom, LoadFramesFrom and NewImage: the defaults
+// (autoImageFlags, masked and filtered unless DefaultImageFlags changed them).
+inline constexpr int UseDefaultImageFlags = -1;
 
 // Something a driver can draw a frame's pixels with. The local box (x0, y0)
 // to (x1, y1) is mapped through the driver's transform and placed at
@@ -60,18 +63,20 @@ class TImage : public Object {
   static TImagePtr Create(int width, int height, int frames, int flags, int maskRed, int maskGreen,
                           int maskBlue);
   // A one-frame image of the source: a pixel buffer itself, or whatever the
-  // pixel loaders read from it. Null when there are no pixels.
+  // pixel loaders read from it. Null when there are no pixels (LastImageError
+  // says why).
   static TImagePtr Load(const ObjectPtr& source, int flags, int maskRed, int maskGreen,
                         int maskBlue);
   // count frames cut from a grid of cellWidth × cellHeight cells, numbered
   // left to right then top to bottom, starting with cell first. Null when
   // there are no pixels, the cell size is not positive, first or count is
-  // negative, or the grid has too few cells.
+  // negative, or the grid has too few cells (LastImageError says which).
   static TImagePtr LoadAnim(const ObjectPtr& source, int cellWidth, int cellHeight, int first,
                             int count, int flags, int maskRed, int maskGreen, int maskBlue);
 
  private:
-  // Raises a RuntimeError when index is not a frame of this image.
+  // Raises a RuntimeError naming index and the frame count when index is
+  // not a frame of this image.
   std::size_t FrameIndex(int index) const;
 };
 
@@ -88,15 +93,19 @@ extern int autoImageFlags;  // MaskedImageFlag | FilteredImageFlag at start
 void SetImageMaskColor(int red, int green, int blue);
 void CurrentImageMaskColor(int& red, int& green, int& blue);
 void CentreHandlesOnLoad(bool on);
-// -1 leaves the flags unchanged.
+// UseDefaultImageFlags (-1) leaves the flags unchanged.
 void DefaultImageFlags(int flags);
 
-// flags -1 means autoImageFlags; the mask colour is imageMaskColor; handles
-// are centred when CentreHandlesOnLoad is on.
+// flags UseDefaultImageFlags (-1) means autoImageFlags; the mask colour is
+// imageMaskColor; handles are centred when CentreHandlesOnLoad is on. Null
+// as TImage::Load and TImage::LoadAnim give it.
 TImagePtr LoadImageFrom(const ObjectPtr& source, int flags);
 TImagePtr LoadFramesFrom(const ObjectPtr& source, int cellWidth, int cellHeight, int first,
                          int count, int flags);
 TImagePtr NewImage(int width, int height, int frames, int flags);
+// Why the last image creation (TImage::Load or LoadAnim, and so LoadImageFrom
+// and LoadFramesFrom) gave Null; empty after a success.
+Text LastImageError();
 
 // These do nothing (or answer 0 / Null) for a Null image.
 void PlaceImageHandle(const TImagePtr& image, float x, float y);

@@ -15,6 +15,7 @@ constexpr int kDefaultGlyphWidth = 8;
 constexpr int kDefaultGlyphHeight = 16;
 
 std::shared_ptr<TFontLoader> fontLoaders;
+Text lastImageFontError;
 
 [[noreturn]] void AbstractMethod() { throw RuntimeError(u"Attempt to call abstract method"); }
 
@@ -88,8 +89,18 @@ void TImageFont::Draw(const Text& text, float x, float y, float ix, float iy, fl
 }
 
 TImageFontPtr TImageFont::Load(const ObjectPtr& source, int size, int style) {
+  lastImageFontError.clear();
   std::shared_ptr<TFont> font = LoadFontFrom(source, size, style);
-  if (!font) return nullptr;
+  if (!font) {
+    if (!fontLoaders) {
+      lastImageFontError = u"No font loader is installed: add one with AddFontLoader";
+    } else if (!source) {
+      lastImageFontError = u"No font loader could read the font source Null";
+    } else {
+      lastImageFontError = u"No font loader could read the font source " + source->ToString();
+    }
+    return nullptr;
+  }
   auto imageFont = std::make_shared<TImageFont>();
   imageFont->_src_font = font;
   const int count = font->CountGlyphs();
@@ -140,6 +151,8 @@ void AddFontLoader(const std::shared_ptr<TFontLoader>& loader) {
 }
 
 std::shared_ptr<TFontLoader> FirstFontLoader() { return fontLoaders; }
+
+Text LastImageFontError() { return lastImageFontError; }
 
 void testing_only::ResetFontLoaders() {
   // Unlinked one by one, so that a long chain is not freed recursively.

@@ -80,7 +80,8 @@ class TImageFont : public Object {
   // skipped and don't move the pen.
   void Draw(const Text& text, float x, float y, float ix, float iy, float jx, float jy);
 
-  // An image font over the font the loader chain makes from source, or Null.
+  // An image font over the font the loader chain makes from source, or Null
+  // (LastImageFontError says why).
   static TImageFontPtr Load(const ObjectPtr& source, int size, int style);
   // The fixed 8 by 16 font of codes 32 to 127 from "quillfont.bin".
   static TImageFontPtr CreateDefault();
@@ -98,6 +99,8 @@ void ResetFontLoaders();
 
 // The first font a loader of the chain makes from source, or Null.
 std::shared_ptr<TFont> LoadFontFrom(const ObjectPtr& source, int size, int style);
+// Why the last TImageFont::Load gave Null; empty after a success.
+Text LastImageFontError();
 
 // Text with the current 2D graphics' font, colour, blend, origin, handle and
 // transform. Without current 2D graphics nothing is drawn and the

@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "support/error.h"
 
 namespace platform {
 namespace {
@@ -9,9 +8,10 @@ Platform* installed = nullptr;
 }  // namespace
 
 Platform& Current() {
+  // Raised, not aborted: inside RunProgram it ends the program through the
+  // usual path for errors, with this text and status 255.
   if (installed == nullptr) {
-    std::fputs("No platform installed\n", stderr);
-    std::abort();
+    throw RuntimeError(u"No platform installed: call platform::InstallNativePlatform() first");
   }
   return *installed;
 }

@@ -224,7 +224,8 @@ class Platform {
 };
 
 // The installed platform. Installed before any module starts and never
-// destroyed, so it outlives every at-exit handler.
+// destroyed, so it outlives every at-exit handler. Raises a RuntimeError
+// naming InstallNativePlatform when none is installed.
 Platform& Current();
 // Replaces the installed platform (tests install a FakePlatform). The caller
 // keeps ownership and keeps it alive while installed.

@@ -3,9 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+namespace {
+
+std::string FormatArgs(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int size = std::vsnprintf(nullptr, 0, format, copy);
@@ -16,6 +16,23 @@ std::string Format(const char* format, ...) {
     std::vsnprintf(out.data(), out.size(), format, args);
     out.resize(static_cast<std::size_t>(size));
   }
+  return out;
+}
+
+}  // namespace
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string out = FormatArgs(format, args);
   va_end(args);
   return out;
+}
+
+Text FormatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const std::string out = FormatArgs(format, args);
+  va_end(args);
+  return FromUtf8(out);
 }

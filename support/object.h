@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "support/text.h"
 
@@ -21,7 +22,7 @@ using ObjectPtr = std::shared_ptr<Object>;
 // A text carried where an object is expected (an event's extra payload).
 class TextObject : public Object {
  public:
-  explicit TextObject(Text value) : value(std::move(value)) {}
+  explicit TextObject(Text text) : value(std::move(text)) {}
   Text ToString() const override { return value; }
   const Text value;
 };

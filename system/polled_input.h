@@ -7,14 +7,22 @@
 
 #include "support/object.h"
 
+// Mouse buttons as the button queries number them. The wheel is not a
+// button: WheelZ counts its notches, +1 for each notch turned away from the
+// user.
+inline constexpr std::int32_t LeftMouseButton = 1;
+inline constexpr std::int32_t RightMouseButton = 2;
+inline constexpr std::int32_t MiddleMouseButton = 3;
+
 // Listens on the emit chain. source null: events of every source are taken;
 // otherwise only events whose source is that very object. A second attach
 // keeps the first filter.
 void AttachPolledInput(ObjectPtr source);
 void DetachPolledInput();
 
-// Queries. Key codes are 0..255 and buttons 0..3 (1 left, 2 right, 3
-// middle); any other value gives 0.
+// Queries. Key codes are 0..255 (platform/virtual_keys.h) and buttons 0..3
+// (the constants above); any other value gives 0. Pointer positions are
+// window pixels from the client area's top-left corner, y down.
 std::int32_t SuspendRequested();
 // Reports a close request once: the flag is cleared by reading it.
 std::int32_t TerminateRequested();

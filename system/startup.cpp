@@ -58,8 +58,9 @@ void RuntimeStartup(int argc, const char* const* argv) {
 }
 
 int RunProgram(int argc, char** argv, void (*program)()) {
-  platform::Current().SetUnhandledExceptionFilter(FatalExceptionFilter);
   try {
+    // The first call that needs the platform: without one it raises.
+    platform::Current().SetUnhandledExceptionFilter(FatalExceptionFilter);
     RuntimeStartup(argc, argv);
     program();
   } catch (const RuntimeError& error) {

@@ -41,7 +41,8 @@ void RuntimeStartup(int argc, const char* const* argv);
 // start-up, runs program. An error that escapes
 // program has its text written to standard error and ends the process with
 // status -1 (255) through std::exit. Returns 0 when program returns, for main
-// to return. The platform must be installed before this is called.
+// to return. The platform must be installed before this is called; without
+// one the process ends so too, the text naming the call to make.
 int RunProgram(int argc, char** argv, void (*program)());
 
 // The standard name of a platform exception code; "EXCEPTION_UNKNOWN" for a

@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "gfx/flat2d.h"
+#include "gfx/gl_recorder.h"
 #include "support/error.h"
 #include "support/format.h"
 #include "system/at_exit.h"
@@ -180,6 +183,40 @@ TEST_F(FrontEnd, CreationAddsDefaultFlagsAndTurnsErrorsIntoNull) {
   one->fail = false;
   EXPECT_TRUE(CreateGraphics(10, 20, 0, 0, 0));
   EXPECT_EQ(LastGraphicsError(), u"");
+}
+
+TEST_F(FrontEnd, SizesOutsideOneTo32767OpenNothingAndSayWhy) {
+  const std::pair<std::pair<int, int>, const char*> cases[] = {
+      {{-5, 480}, "OpenGraphics(-5, 480, 0, 60, 0): the width -5 is outside 1..32767"},
+      {{640, 0}, "OpenGraphics(640, 0, 0, 60, 0): the height 0 is outside 1..32767"},
+      {{32768, 32768}, "OpenGraphics(32768, 32768, 0, 60, 0): the width 32768 is outside 1..32767"},
+      {{-2147483647 - 1, 1},
+       "OpenGraphics(-2147483648, 1, 0, 60, 0): the width -2147483648 is outside 1..32767"}};
+  for (const auto& [size, reason] : cases) {
+    EXPECT_FALSE(OpenGraphics(size.first, size.second, WindowedDepth, 60, 0));
+    EXPECT_EQ(ToUtf8(LastGraphicsError()), reason);
+  }
+  EXPECT_FALSE(CreateGraphics(1, 32768, 32, 60, 0));
+  EXPECT_EQ(LastGraphicsError(),
+            u"CreateGraphics(1, 32768, 32, 60, 0): the height 32768 is outside 1..32767");
+  EXPECT_EQ(fake_.CountCalls("CreateWindowEx"), 0);
+  EXPECT_FALSE(OpenedGraphics());
+  // The bounds themselves open, at exactly the size asked.
+  ASSERT_TRUE(OpenGraphics(1, 32767, WindowedDepth, 60, 0));
+  EXPECT_EQ(CurrentGraphicsWidth(), 1);
+  EXPECT_EQ(CurrentGraphicsHeight(), 32767);
+}
+
+TEST_F(FrontEnd, WithNoDriverSelectedTheFirstOpeningStartsTheGl2DDriver) {
+  GlRecorder recorder;           // the 2D driver clears the new window through GL
+  testing_only::ResetModules();  // nothing started, no driver selected
+  EXPECT_TRUE(std::dynamic_pointer_cast<TFlat2DGraphics>(OpenGraphics(64, 64, 0, 0, 0)));
+  // Started once: a driver the program put aside stays aside, and the
+  // reason names the call to make.
+  SelectGraphicsDriver(nullptr, 0);
+  EXPECT_FALSE(OpenGraphics(64, 64, 0, 0, 0));
+  EXPECT_EQ(LastGraphicsError(),
+            u"OpenGraphics: no graphics driver is selected; select one with SelectGraphicsDriver");
 }
 
 TEST_F(FrontEnd, SetGraphicsFillsSettingsBeforeTellingTheDriver) {

@@ -230,15 +230,23 @@ TEST_F(ImageFontTest, MeasuringCountsOnlyCharactersWithGlyphs) {
 TEST_F(ImageFontTest, LoaderChainAsksTheNewestLoaderFirst) {
   EXPECT_EQ(LoadFontFrom(nullptr, 12, 0), nullptr);
   EXPECT_EQ(TImageFont::Load(nullptr, 12, 0), nullptr);
+  EXPECT_EQ(LastImageFontError(), u"No font loader is installed: add one with AddFontLoader");
 
   auto answering = std::make_shared<StubLoader>(true);
   auto declining = std::make_shared<StubLoader>(false);
+  AddFontLoader(declining);
+  EXPECT_EQ(TImageFont::Load(std::make_shared<TextObject>(u"serif.ttf"), 12, 0), nullptr);
+  EXPECT_EQ(LastImageFontError(), u"No font loader could read the font source serif.ttf");
+  declining->asked.clear();
+  testing_only::ResetFontLoaders();
   AddFontLoader(answering);
   AddFontLoader(declining);
   std::shared_ptr<TFont> font = LoadFontFrom(nullptr, 12, 4);
   ASSERT_TRUE(font);
   EXPECT_EQ(declining->asked, std::vector<int>{1204});
   EXPECT_EQ(answering->asked, std::vector<int>{1204});
+  EXPECT_TRUE(TImageFont::Load(nullptr, 12, 0));
+  EXPECT_EQ(LastImageFontError(), u"");
 
   // Adding a loader already in the chain, even the last one, changes nothing.
   AddFontLoader(answering);

@@ -8,6 +8,7 @@
 
 #include "gfx/gl_image_frame.h"
 #include "support/error.h"
+#include "support/format.h"
 #include "tests/gfx/flat2d_fixture.h"
 
 namespace {
@@ -174,15 +175,24 @@ TEST_F(ImageTest, LoadFramesFromCutsCellsLeftToRightThenDown) {
     EXPECT_EQ(image->pixmaps[i]->ReadPixel(15, 15), Coded(corners[i][0] + 15, corners[i][1] + 15));
   }
 
-  // Eight cells: first 5 and count 4 asks for nine.
+  // Eight cells: first 5 and count 4 asks for nine. Each Null keeps its
+  // reason, with the values; a success clears it.
   EXPECT_EQ(LoadFramesFrom(CodedPixmap(64, 32), 16, 16, 5, 4, 0), nullptr);
+  EXPECT_EQ(LastImageError(),
+            u"The 64 by 32 picture holds 8 cells of 16 by 16, too few for 4 from cell 5");
   EXPECT_TRUE(LoadFramesFrom(CodedPixmap(64, 32), 16, 16, 4, 4, 0));
+  EXPECT_EQ(LastImageError(), u"");
   // Cells without size, and negative starts or counts, give no image.
   EXPECT_EQ(LoadFramesFrom(CodedPixmap(64, 32), 0, 16, 0, 1, 0), nullptr);
+  EXPECT_EQ(LastImageError(), u"The cell size 0 by 16 is not at least 1 by 1");
   EXPECT_EQ(LoadFramesFrom(CodedPixmap(64, 32), 16, -16, 0, 1, 0), nullptr);
   EXPECT_EQ(LoadFramesFrom(CodedPixmap(64, 32), 16, 16, -1, 2, 0), nullptr);
+  EXPECT_EQ(LastImageError(), u"The first cell -1 and the count 2 must not be negative");
   EXPECT_EQ(LoadFramesFrom(CodedPixmap(64, 32), 16, 16, 0, -1, 0), nullptr);
   EXPECT_EQ(LoadFramesFrom(nullptr, 16, 16, 0, 1, 0), nullptr);
+  EXPECT_EQ(LastImageError(), u"The image source is Null");
+  EXPECT_EQ(LoadImageFrom(std::make_shared<TextObject>(u"no/such.png"), 0), nullptr);
+  EXPECT_EQ(LastImageError(), u"No pixel loader could read the image source no/such.png");
 }
 
 TEST_F(ImageTest, FrontEndAppliesDefaultFlagsMaskColourAndCentring) {
@@ -220,17 +230,23 @@ TEST_F(ImageTest, FrontEndAppliesDefaultFlagsMaskColourAndCentring) {
   EXPECT_EQ(LockImageFrame(made, 1, 1, 1), locked);  // the same pixels each time
 }
 
-TEST_F(ImageTest, FrameIndexOutsideTheImageRaises) {
+TEST_F(ImageTest, FrameIndexOutsideTheImageRaisesNamingIndexAndFrames) {
   TImagePtr image = NewImage(4, 4, 2, 0);
   for (int bad : {-1, 2}) {
     try {
       DrawImageAt(image, 0, 0, bad);
       FAIL() << bad;
     } catch (const RuntimeError& e) {
-      EXPECT_STREQ(e.what(), "Image frame index out of range");
+      EXPECT_EQ(e.what(), Format("Image frame index %d is outside 0..1", bad));
     }
   }
   EXPECT_THROW(image->SetPixmap(5, CodedPixmap(4, 4)), RuntimeError);
+  try {
+    LockImageFrame(NewImage(4, 4, 0, 0), 0, 1, 1);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_STREQ(e.what(), "Image frame index 0: the image has no frames");
+  }
 }
 
 TEST_F(ImageTest, DrawImageAtCentresOnThePointAndTurnsAboutIt) {

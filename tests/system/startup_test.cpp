@@ -171,6 +171,13 @@ TEST(ProgramEntry, UnhandledErrorsWriteTheirTextAndExit255) {
   }
 }
 
+TEST(ProgramEntry, NoPlatformInstalledNamesTheInstallCallAndExits255) {
+  const Outcome outcome = RunFatalProgram("no-platform");
+  EXPECT_EQ(outcome.exit_status, 255) << "signal " << outcome.signal;
+  EXPECT_EQ(outcome.error_lines,
+            Lines{"No platform installed: call platform::InstallNativePlatform() first"});
+}
+
 TEST(ProgramEntry, FaultsAreNamedOnStandardErrorAndExit255) {
   const std::pair<std::string, std::string> cases[] = {
       {"segv", "EXCEPTION_ACCESS_VIOLATION"},

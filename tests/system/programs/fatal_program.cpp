@@ -1,9 +1,9 @@
 // A program that ends in the way its first argument names, run as a child
 // process by the start-up tests: an unhandled error, a fault signal of each
-// kind, a normal return, and faults whose report meets a second fault or a
-// hanging at-exit handler. It runs on the fake platform with the Linux fault
-// handling behind it; its at-exit handlers write markers (and the boxes the
-// fake was asked for) to standard error.
+// kind, a normal return, faults whose report meets a second fault or a
+// hanging at-exit handler, and a program entry with no platform installed. It runs on the fake
+// platform with the Linux fault handling behind it; its at-exit handlers write markers (and the
+// boxes the fake was asked for) to standard error.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -100,6 +100,6 @@ int main(int argc, char** argv) {
   fake->SetActiveWindow(0x123);
   // As with no display: no box can be shown.
   fake->Fail("MessageBox");
-  platform::Install(*fake);
+  if (mode != "no-platform") platform::Install(*fake);
   return RunProgram(argc, argv, Program);
 }

@@ -24,6 +24,12 @@ endfunction()
 # One GoogleTest executable per test folder: every *_test.cpp of the folder
 # except the real-window ones (*_x11_test.cpp), which form a second
 # executable labelled x11 that runs only with an X server.
+# Under Wine the first listing of a cross-built test program may have to make
+# the Wine prefix first (about 15 s).
+set(VUBLE_DISCOVERY_TIMEOUT 5)
+if(CMAKE_CROSSCOMPILING)
+  set(VUBLE_DISCOVERY_TIMEOUT 120)
+endif()
 function(vuble_test_folder folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -37,13 +43,14 @@ function(vuble_test_folder folder)
     target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${folder}_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_tests DISCOVERY_MODE PRE_TEST
-                         PROPERTIES LABELS unit)
+                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT} PROPERTIES LABELS unit)
   endif()
   if(x11 AND VUBLE_BUILD_SDL)
     add_executable(${folder}_x11_tests ${x11})
     target_link_libraries(${folder}_x11_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${folder}_x11_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_x11_tests DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
                          PROPERTIES LABELS x11 RUN_SERIAL TRUE)
   endif()
 endfunction()

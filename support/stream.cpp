@@ -7,10 +7,19 @@
 
 #include "support/format.h"
 
+// Windows's C library has no close-on-exec flag and opens in text mode
+// unless told otherwise.
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
 std::shared_ptr<TFileStream> TFileStream::Open(const Text& path) {
   // A NUL inside the name would silently open a different, shorter path.
   if (path.empty() || path.find(u'\0') != Text::npos) return nullptr;
-  const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_BINARY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   return std::make_shared<TFileStream>(fd);
 }

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -171,7 +172,11 @@ TEST(TFileStream, PositionSeekReadAndClose) {
   EXPECT_THROW(stream->Read(buf, 1), TStreamError);
   stream->Close();
   int pipeFds[2];
+#ifdef _WIN32
+  ASSERT_EQ(::_pipe(pipeFds, 256, O_BINARY), 0);
+#else
   ASSERT_EQ(::pipe(pipeFds), 0);
+#endif
   ::close(pipeFds[1]);
   TFileStream piped(pipeFds[0]);  // a pipe cannot tell its position
   EXPECT_EQ(piped.Pos(), -1);

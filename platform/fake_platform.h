@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -251,3 +252,5 @@ class FakePlatform : public Platform {
 };
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

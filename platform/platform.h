@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/virtual_keys.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -323,3 +324,5 @@ constexpr std::intptr_t MakePointLParam(std::int32_t x, std::int32_t y) {
 }
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

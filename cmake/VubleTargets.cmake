@@ -23,7 +23,8 @@ endfunction()
 
 # One GoogleTest executable per test folder: every *_test.cpp of the folder
 # except the real-window ones (*_x11_test.cpp), which form a second
-# executable labelled x11 that runs only with an X server.
+# executable labelled x11 that runs only with an X server, and the Windows
+# real-window ones (*_wine_test.cpp), which their folder builds for Windows.
 # Under Wine the first listing of a cross-built test program may have to make
 # the Wine prefix first (about 15 s).
 set(VUBLE_DISCOVERY_TIMEOUT 5)
@@ -38,6 +39,8 @@ function(vuble_test_folder folder)
   if(x11)
     list(REMOVE_ITEM unit ${x11})
   endif()
+  # *_wine_test.cpp are Windows programs' tests, built by their folder.
+  list(FILTER unit EXCLUDE REGEX "_wine_test\\.cpp$")
   if(unit)
     add_executable(${folder}_tests ${unit})
     target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)

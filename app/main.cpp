@@ -4,13 +4,13 @@
 // raised-error exit status).
 #include "app/vuble_toy.h"
 #include "platform/linux_memory.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "system/startup.h"
 
 int main(int argc, char** argv) {
   // First, before the GL driver allocates its buffers: a long run must not
   // keep memory it has freed.
   platform::linux_memory::ReturnFreedLargeBlocks();
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, [] { vubletoy(); });
 }

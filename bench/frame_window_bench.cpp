@@ -23,7 +23,7 @@
 #include "gfx/flat2d.h"
 #include "gfx/gl_api.h"
 #include "gfx/graphics.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "sim/simulation.h"
 #include "support/text.h"
 #include "system/polled_input.h"
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   StartVubleToyModule();
   ApplicationTitle = u"Vuble Toy";
   if (!OpenGraphics(512, 512, 0, 60, 0)) {

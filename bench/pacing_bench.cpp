@@ -12,7 +12,7 @@
 #include "gfx/flat2d.h"
 #include "gfx/gl_flat2d_driver.h"
 #include "gfx/graphics.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "support/text.h"
 #include "system/polled_input.h"
 #include "system/startup.h"
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     if (!(seconds > 0.0 && seconds <= 3600.0)) seconds = 10.0;
   }
 
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   StartGLFlat2DModule();
   ApplicationTitle = u"Vuble pacing benchmark";
   if (!OpenGraphics(512, 512, 0, 60, 0)) {

@@ -25,6 +25,13 @@ endfunction()
 # except the real-window ones (*_x11_test.cpp), which form a second
 # executable labelled x11 that runs only with an X server, and the Windows
 # real-window ones (*_wine_test.cpp), which their folder builds for Windows.
+# The label of tests that need a real window: x11, or wine for the Windows
+# programs (run under Wine on an X server).
+set(VUBLE_WINDOW_LABEL x11)
+if(WIN32)
+  set(VUBLE_WINDOW_LABEL wine)
+endif()
+
 # Under Wine the first listing of a cross-built test program may have to make
 # the Wine prefix first (about 15 s).
 set(VUBLE_DISCOVERY_TIMEOUT 5)
@@ -32,7 +39,7 @@ if(CMAKE_CROSSCOMPILING)
   set(VUBLE_DISCOVERY_TIMEOUT 120)
 endif()
 function(vuble_test_folder folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;NOT_ON_WINDOWS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB x11 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x11_test.cpp)
   set(unit ${all})
@@ -41,6 +48,11 @@ function(vuble_test_folder folder)
   endif()
   # *_wine_test.cpp are Windows programs' tests, built by their folder.
   list(FILTER unit EXCLUDE REGEX "_wine_test\\.cpp$")
+  if(WIN32)
+    foreach(name ${ARG_NOT_ON_WINDOWS})
+      list(REMOVE_ITEM unit ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+    endforeach()
+  endif()
   if(unit)
     add_executable(${folder}_tests ${unit})
     target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)

@@ -10,7 +10,7 @@
 #include "gfx/graphics.h"
 #include "gfx/image.h"
 #include "gfx/image_font.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "support/error.h"
 #include "support/pixmap.h"
 
@@ -86,6 +86,6 @@ void ImageExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, ImageExample);
 }

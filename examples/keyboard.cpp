@@ -7,8 +7,8 @@
 #include "gfx/gl_flat2d_driver.h"
 #include "gfx/graphics.h"
 #include "gfx/image_font.h"
+#include "platform/native_platform.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_platform.h"
 #include "support/error.h"
 #include "system/polled_input.h"
 
@@ -61,6 +61,6 @@ void KeyboardExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, KeyboardExample);
 }

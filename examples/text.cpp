@@ -7,7 +7,7 @@
 #include "gfx/graphics.h"
 #include "gfx/image_font.h"
 #include "gfx/overlay.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "support/error.h"
 #include "support/format.h"
 
@@ -58,6 +58,6 @@ void TextExample() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::sdl::InstallSdlPlatform();
+  platform::InstallNativePlatform();
   return RunProgram(argc, argv, TextExample);
 }

@@ -183,7 +183,7 @@ void RegisterGLWindowClass() {
   if (layer.classRegistered) return;
   if (!platform::Current().RegisterClass(kGLWindowClassName, kClassStyle, GLWindowProcedure)) {
     std::fputs("GLGraphicsDriver failed to register its window class\n", stderr);
-    std::exit(-1);
+    std::exit(kFatalExitStatus);
   }
   layer.classRegistered = true;
 }

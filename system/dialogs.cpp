@@ -192,11 +192,13 @@ Text CompleteURL(const Text& url) {
 namespace {
 
 Text LocalTimeText(const char* format) {
+  // The texts are made on the main thread only, so std::localtime's shared
+  // result is not raced.
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return {};
+  const std::tm* local = std::localtime(&now);
+  if (local == nullptr) return {};
   char buffer[256];
-  const std::size_t length = std::strftime(buffer, sizeof buffer, format, &local);
+  const std::size_t length = std::strftime(buffer, sizeof buffer, format, local);
   return FromUtf8(std::string_view(buffer, length));
 }
 

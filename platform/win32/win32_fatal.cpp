@@ -13,6 +13,10 @@ std::atomic<ExceptionFilter> installed_filter{nullptr};
 // Set by the first thread whose fault reaches the filter; a fault on any
 // other thread after that waits for the report to end the process.
 std::atomic<bool> reporting{false};
+// The thread that runs the report, and whether the report has asked for
+// faults to end the process at once (the watchdog is armed).
+std::atomic<DWORD> report_thread{0};
+std::atomic<bool> report_armed{false};
 
 struct Report {
   ExceptionFilter filter = nullptr;
@@ -21,6 +25,7 @@ struct Report {
 
 DWORD WINAPI RunReport(void* parameter) {
   const Report* report = static_cast<const Report*>(parameter);
+  report_thread.store(::GetCurrentThreadId());
   report->filter(report->code);  // does not return
   return 0;
 }
@@ -29,6 +34,10 @@ DWORD WINAPI RunReport(void* parameter) {
 // thread of its own: the faulting thread's stack may be the one that
 // overflowed, with no room left for a message box.
 LONG WINAPI TopLevelFilter(EXCEPTION_POINTERS* info) {
+  if (report_armed.load() && ::GetCurrentThreadId() == report_thread.load()) {
+    // A fault inside the report itself: no second report, the end at once.
+    ::TerminateProcess(::GetCurrentProcess(), 255);
+  }
   const ExceptionFilter filter = installed_filter.load();
   if (filter == nullptr) return EXCEPTION_CONTINUE_SEARCH;
   if (reporting.exchange(true)) {
@@ -79,9 +88,9 @@ void Win32Platform::WriteStandardError(const char* text) {
 }
 
 void Win32Platform::SetFatalWatchdog(unsigned seconds) {
-  // A second fault goes to Windows's own handling, which ends the process.
-  installed_filter.store(nullptr);
-  ::SetUnhandledExceptionFilter(nullptr);
+  // From here a fault in the report ends the process at once; faults on
+  // other threads still wait for the report.
+  report_armed.store(true);
   watchdog_deadline.store(::GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000u);
   if (!watchdog_started.exchange(true)) {
     const HANDLE thread = ::CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);

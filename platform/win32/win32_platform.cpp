@@ -33,6 +33,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/native_platform.h"
+
 #include "platform/win32/win32_state.h"
 
 namespace platform::win32 {
@@ -112,11 +114,22 @@ ThreadId Win32Platform::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 
 std::uint32_t Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 
-Win32Platform& InstallWin32Platform() {
+Win32Platform& TheWin32Platform() {
   // Never destroyed: at-exit handlers of the layers above still call it.
   static Win32Platform* const platform = new Win32Platform();
-  Install(*platform);
   return *platform;
 }
 
+Win32Platform& InstallWin32Platform() {
+  Win32Platform& platform = TheWin32Platform();
+  Install(platform);
+  return platform;
+}
+
 }  // namespace platform::win32
+
+namespace platform {
+
+Platform& InstallNativePlatform() { return win32::InstallWin32Platform(); }
+
+}  // namespace platform

@@ -102,8 +102,10 @@ class Win32Platform : public Platform {
   std::unique_ptr<Win32State> state_;
 };
 
-// Creates the process's Win32 platform once (never destroyed, so it outlives
-// every at-exit handler), installs it as platform::Current() and returns it.
+// The process's Win32 platform, created on first use and never destroyed,
+// so it outlives every at-exit handler.
+Win32Platform& TheWin32Platform();
+// Installs it as platform::Current() and returns it.
 Win32Platform& InstallWin32Platform();
 
 }  // namespace platform::win32

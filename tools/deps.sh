@@ -10,11 +10,11 @@ packages=(
   g++ cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libgl1-mesa-dri libglx-mesa0 x11-utils
-  xvfb xauth libx11-dev libxtst-dev zlib1g-dev x11-xserver-utils openbox
+  xvfb xauth libx11-dev libxtst-dev libxfixes-dev zlib1g-dev x11-xserver-utils openbox
   desktop-file-utils clang libclang-rt-14-dev clang-format
 )
 if [ "${1:-}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64)
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 unzip)
 fi
 
 missing=()

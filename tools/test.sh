@@ -19,7 +19,10 @@ jobs=$(nproc)
 # never answers, say) fails after five instead of eating the run's budget.
 timeout=300
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
+# The Linux build also holds the end-to-end tests of the Windows build's toy
+# (label wine), run below once that is built.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" \
+  -DVUBLE_WINDOWS_BUILD="$PWD/build-win" >/dev/null
 cmake --build build -j "$jobs"
 
 source tools/xvfb.sh
@@ -29,7 +32,7 @@ start_xvfb
 # The unit tier in parallel; the real-window tier one test at a time, first
 # on a bare X server, then again under a window manager (decorations move
 # the client area; nothing else may change).
-(cd build && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE x11)
+(cd build && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE 'x11|wine')
 (cd build && ctest --output-on-failure --timeout "$timeout" -L x11)
 start_wm
 (cd build && VUBLE_WINDOW_MANAGER=openbox ctest --output-on-failure --timeout "$timeout" -L x11)
@@ -37,8 +40,10 @@ stop_wm
 
 # Windows: the same sources cross-built, run under Wine with one server for
 # the whole run, on the same X server (Wine's windows are not handed to a
-# window manager). The real-window tests start the Linux build's probe to
-# look at X and drive it.
+# window manager): the unit tier, the real-window tier (whose tests start
+# the Linux build's probe to look at X and drive it), the end-to-end tests
+# of vuble-toy.exe from outside, and the package, whose example must run
+# from the unpacked folder alone.
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
 cmake --build build-win -j "$jobs"
@@ -46,6 +51,14 @@ wine_server_start "$PWD/build-win/wine-prefix"
 (cd build-win && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE wine)
 export VUBLE_X11_PROBE="$PWD/build/tools/vuble-x11-probe"
 (cd build-win && ctest --output-on-failure --timeout "$timeout" -L wine)
+(cd build && ctest --output-on-failure --timeout "$timeout" -L wine)
+(cd build-win && cpack >/dev/null)
+package=$(ls build-win/vuble-toy-*-windows-x86_64.zip)
+unpacked=$(mktemp -d)
+unzip -q "$package" -d "$unpacked"
+wine "$unpacked"/vuble-toy-*/example_text.exe --frames 5
+rm -rf "$unpacked"
+echo "Windows package: $package"
 wine_server_stop
 stop_xvfb
 

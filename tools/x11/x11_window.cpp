@@ -71,6 +71,40 @@ Window FindWindowByTitle(Display* display, const std::string& title, int timeout
   }
 }
 
+namespace {
+
+Window DescendantOfSize(Display* display, Window window, int width, int height) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) &&
+        attributes.map_state == IsViewable && attributes.width == width &&
+        attributes.height == height) {
+      found = children[i];
+    } else {
+      found = DescendantOfSize(display, children[i], width, height);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+Window ClientWindow(Display* display, Window window, int width, int height) {
+  int own_width = 0, own_height = 0;
+  if (ClientSize(display, window, own_width, own_height) && own_width == width &&
+      own_height == height) {
+    return window;
+  }
+  const Window inner = DescendantOfSize(display, window, width, height);
+  return inner != 0 ? inner : window;
+}
+
 bool ClientOrigin(Display* display, Window window, int& x, int& y) {
   Window child = 0;
   return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child) !=

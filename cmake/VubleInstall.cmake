@@ -37,12 +37,14 @@ install(TARGETS ${VUBLE_FRAMEWORK_LIBRARIES} vuble_framework
 
 # Headers keep their folder, so programs include them as they are included
 # here ("gfx/graphics.h"). Of the SDL2 platform only the header that names
-# the platform is public: the others are its internals and include SDL.
+# the platform is public: the others are its internals and include SDL. The
+# Win32 platform's headers are not installed on Linux.
 foreach(folder ${VUBLE_FRAMEWORK_FOLDERS})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/
           DESTINATION ${VUBLE_INSTALL_INCLUDEDIR}/${folder}
           FILES_MATCHING PATTERN "*.h"
-          PATTERN "sdl" EXCLUDE)
+          PATTERN "sdl" EXCLUDE
+          PATTERN "win32" EXCLUDE)
 endforeach()
 if(TARGET vuble_platform_sdl)
   install(FILES ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_platform.h

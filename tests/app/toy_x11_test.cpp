@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 // clang-format on
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -95,7 +96,11 @@ class ToyProcess {
     }
   }
 
+  // What the program wrote to standard error, read once it has ended. Not
+  // read to the pipe's end: a process started on its behalf (Wine's desktop)
+  // may keep the pipe open.
   std::string Stderr() {
+    fcntl(stderr_fd_, F_SETFL, fcntl(stderr_fd_, F_GETFL) | O_NONBLOCK);
     std::string out;
     char buffer[512];
     ssize_t n;

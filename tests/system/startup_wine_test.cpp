@@ -3,13 +3,10 @@
 // would see: the box (its caption and text, closed here with its button),
 // the first line on standard error, and the exit status.
 #include <gtest/gtest.h>
-// clang-format off
-#include <windows.h>
-// clang-format on
 
-#include <chrono>
 #include <string>
-#include <thread>
+
+#include "tests/windows_child_process.h"
 
 namespace {
 
@@ -35,51 +32,18 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM parameter) {
 // and closed with its OK button.
 Outcome RunFatal(const char* how) {
   Outcome outcome;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!::CreatePipe(&read_end, &write_end, &inherit, 0)) return outcome;
-  ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdError = write_end;
-  startup.hStdOutput = write_end;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  std::string command = std::string("\"") + WIN32_FATAL_PROGRAM + "\" " + how;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    ::CloseHandle(write_end);
-    ::CloseHandle(read_end);
-    return outcome;
-  }
-  ::CloseHandle(write_end);
-  std::thread reader([&] {
-    char buffer[256];
-    DWORD got = 0;
-    while (::ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-      outcome.standard_error.append(buffer, got);
-    }
-  });
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (::WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT &&
-         std::chrono::steady_clock::now() < deadline) {
-    const HWND box = ::FindWindowW(L"#32770", L"Windows exception");
-    if (box == nullptr || !::IsWindowVisible(box)) continue;
-    ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&outcome.box_text));
-    ++outcome.boxes;
-    ::SendMessageW(box, WM_COMMAND, IDOK, 0);
-    while (::IsWindow(box) && std::chrono::steady_clock::now() < deadline) ::Sleep(10);
-  }
-  ::TerminateProcess(process.hProcess, 99);  // only if it outlived the deadline
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  ::GetExitCodeProcess(process.hProcess, &outcome.status);
-  reader.join();
-  // Standard error is in text mode: the C library ends its lines with CR LF.
-  std::erase(outcome.standard_error, '\r');
-  ::CloseHandle(read_end);
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(process.hThread);
+  HWND closing = nullptr;
+  const windows_child::Outcome child =
+      windows_child::Run(std::string("\"") + WIN32_FATAL_PROGRAM + "\" " + how, [&] {
+        const HWND box = ::FindWindowW(L"#32770", L"Windows exception");
+        if (box == nullptr || box == closing || !::IsWindowVisible(box)) return;
+        ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&outcome.box_text));
+        ++outcome.boxes;
+        closing = box;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      });
+  outcome.status = child.status;
+  outcome.standard_error = child.standard_error;
   return outcome;
 }
 

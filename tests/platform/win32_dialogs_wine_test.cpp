@@ -2,6 +2,7 @@
 // ShellExecute under Wine, each closed by a timer on the test's own thread
 // (their modal loops run the timer), and the checks at the Windows edge:
 // texts with a NUL refused, long paths never cut short, a filter never split.
+#include <algorithm>
 #include <string>
 
 #include "tests/platform/win32_wine_fixture.h"
@@ -150,18 +151,36 @@ TEST_F(WineDialogs, SaveDialogReturnsTheTypedPath) {
   EXPECT_EQ(chosen, u"Z:\\tmp\\vuble-saved-by-test.txt");
 }
 
+BOOL CALLBACK CollectTexts(HWND child, LPARAM parameter) {
+  wchar_t text[512] = {};
+  ::GetWindowTextW(child, text, 512);
+  reinterpret_cast<std::vector<std::wstring>*>(parameter)->emplace_back(text);
+  return TRUE;
+}
+
 TEST_F(WineDialogs, FolderBrowserStartsAtThePathWithSlashesTurnedAndReturnsIt) {
   FolderDialog request;
   request.title = u"Pick a folder";
   request.initial_path = u"Z:/tmp";
-  DialogCloser closer(L"Browse for Folder", [](HWND dialog) { Press(dialog, IDOK); });
+  std::vector<std::wstring> texts;
+  DialogCloser closer(L"Browse for Folder", [&](HWND dialog) {
+    ::EnumChildWindows(dialog, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    Press(dialog, IDOK);
+  });
   std::u16string chosen;
   ASSERT_TRUE(platform_->BrowseForFolder(request, chosen));
   EXPECT_EQ(chosen, u"Z:\\tmp");
+  // The status line shows the selected folder's path.
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"Z:\\tmp"), texts.end());
 }
 
-TEST_F(WineDialogs, ShellExecuteOfNothingOnDiskFails) {
+TEST_F(WineDialogs, ShellExecuteSucceedsAboveThirtyTwoAndFailsAtOrBelow) {
   EXPECT_LE(platform_->ShellExecute(u"Z:\\no\\such\\file-anywhere.vuble"), 32);
+  // A program opens by running: the fault program, which without an
+  // argument ends at once.
+  std::u16string program = u"Z:";
+  for (const char c : std::string(WIN32_FAULT_PROGRAM)) program += c == '/' ? u'\\' : char16_t(c);
+  EXPECT_GT(platform_->ShellExecute(program), 32);
 }
 
 }  // namespace

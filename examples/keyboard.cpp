@@ -14,12 +14,6 @@
 
 namespace {
 
-// Virtual-key codes of the arrow keys.
-constexpr int kLeft = 0x25;
-constexpr int kUp = 0x26;
-constexpr int kRight = 0x27;
-constexpr int kDown = 0x28;
-
 void KeyboardExample() {
   StartGLFlat2DModule();
   ApplicationTitle = u"Vuble example: keyboard";
@@ -32,16 +26,18 @@ void KeyboardExample() {
   float boxY = 140;
   Text typed;
   for (int frame = 0; ExampleKeepsRunning(frame); ++frame) {
-    const float step = KeyIsDown(platform::VK_SHIFT) ? 32.0f : 8.0f;
-    boxX += step * static_cast<float>(KeyHits(kRight) - KeyHits(kLeft));
-    boxY += step * static_cast<float>(KeyHits(kDown) - KeyHits(kUp));
+    // Key events name the side of Shift, Control and Alt: ask for both.
+    const bool shift = KeyIsDown(platform::VK_LSHIFT) || KeyIsDown(platform::VK_RSHIFT);
+    const float step = shift ? 32.0f : 8.0f;
+    boxX += step * static_cast<float>(KeyHits(platform::VK_RIGHT) - KeyHits(platform::VK_LEFT));
+    boxY += step * static_cast<float>(KeyHits(platform::VK_DOWN) - KeyHits(platform::VK_UP));
 
     // Every character typed since the last frame, oldest first; 0 when none
-    // is left. Backspace and Return arrive as characters too.
+    // is left. Backspace and Return arrive as characters too (8 and 13).
     for (int c = NextTypedChar(); c != 0; c = NextTypedChar()) {
-      if (c == platform::VK_BACK) {
+      if (c == '\b') {
         if (!typed.empty()) typed.pop_back();
-      } else if (c == platform::VK_RETURN) {
+      } else if (c == '\r') {
         typed.clear();
       } else if (c >= 32 && c < 0x10000) {
         typed.push_back(static_cast<char16_t>(c));

@@ -1,10 +1,12 @@
 // Fuzz target: image frames cut from arbitrary cell grids of a pixel buffer,
-// drawn in every way with arbitrary positions, sizes and transforms, and text
+// drawn in every way with arbitrary positions, sizes and transforms; text
 // of arbitrary 16-bit code units measured and drawn with the default image
-// font, all into the GL recorder on 2D graphics opened through the fake
-// platform.
+// font; pixel buffers over caller memory with any pitch uploaded as textures
+// and drawn; overlay rectangles and text anywhere in the int range; all into
+// the GL recorder on 2D graphics opened through the fake platform.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -14,10 +16,12 @@
 #include "gfx/flat2d.h"
 #include "gfx/gl_flat2d_driver.h"
 #include "gfx/gl_graphics.h"
+#include "gfx/gl_image_frame.h"
 #include "gfx/gl_recorder.h"
 #include "gfx/graphics.h"
 #include "gfx/image.h"
 #include "gfx/image_font.h"
+#include "gfx/overlay.h"
 #include "platform/fake_platform.h"
 #include "support/error.h"
 #include "support/pixmap.h"
@@ -88,6 +92,44 @@ TPixmapPtr ArbitraryPixmap(FuzzedDataProvider& in) {
   return pixmap;
 }
 
+// A buffer over memory that holds exactly the rows it describes, with any
+// pitch (0 repeats one row, a negative one runs bottom-up), uploaded and
+// drawn in every way that hands its rows to GL. Reading a byte outside the
+// memory is an AddressSanitizer finding.
+void UploadWrappedMemory(FuzzedDataProvider& in) {
+  const int width = in.ConsumeIntegralInRange(0, 40);
+  const int height = in.ConsumeIntegralInRange(0, 40);
+  const int format = in.ConsumeIntegralInRange(1, 12);
+  const std::int64_t row = std::int64_t{width} * BytesPerPixel(format);
+  std::int32_t pitch = 0;
+  switch (in.ConsumeIntegralInRange(0, 4)) {
+    case 0: pitch = 0; break;
+    case 1: pitch = static_cast<std::int32_t>(-row); break;
+    case 2: pitch = static_cast<std::int32_t>(row); break;
+    case 3: pitch = in.ConsumeIntegral<std::int32_t>(); break;
+    default: pitch = in.ConsumeIntegralInRange<std::int32_t>(-300, 300); break;
+  }
+  // The rows lie between the first row and the last, whichever is lower.
+  const std::int64_t last = height > 0 ? std::int64_t{height - 1} * pitch : 0;
+  const std::int64_t low = std::min<std::int64_t>(0, last);
+  const std::int64_t bytes =
+      width > 0 && height > 0 ? std::max<std::int64_t>(0, last) - low + row : 0;
+  if (bytes > (1 << 20)) return;
+  // Exactly that many bytes, so a byte past the rows is past the allocation.
+  const auto size = static_cast<std::size_t>(bytes);
+  const std::unique_ptr<std::uint8_t[]> memory(size > 0 ? new std::uint8_t[size] : nullptr);
+  const std::vector<std::uint8_t> given = in.ConsumeBytes<std::uint8_t>(size);
+  for (std::size_t i = 0; i < size; ++i) memory[i] = i < given.size() ? given[i] : 0;
+  std::uint8_t* first = size > 0 ? memory.get() - low : nullptr;
+  TPixmapPtr pixmap = WrapPixelBuffer(first, width, height, pitch, format);
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0: UploadPixmapTexture(pixmap, in.ConsumeBool() ? 1 : 0); break;
+    case 1: TGLImageFrame::CreateFromPixmap(pixmap, in.ConsumeIntegralInRange(0, 15)); break;
+    case 2: DrawPixmap(pixmap, ArbitraryInt(in, 600), ArbitraryInt(in, 600)); break;
+    case 3: OverlayPixmap(pixmap, ArbitraryInt(in, 600), ArbitraryInt(in, 600)); break;
+  }
+}
+
 void DrawSomehow(FuzzedDataProvider& in, const TImagePtr& image) {
   const int frame = ArbitraryInt(in, 6);
   switch (in.ConsumeIntegralInRange(0, 6)) {
@@ -140,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int steps = 0;
   while (in.remaining_bytes() > 0 && ++steps < 32) {
     try {
-      switch (in.ConsumeIntegralInRange(0, 7)) {
+      switch (in.ConsumeIntegralInRange(0, 9)) {
         case 0: {
           TPixmapPtr pixmap = ArbitraryPixmap(in);
           image = LoadFramesFrom(pixmap, ArbitraryInt(in, 20), ArbitraryInt(in, 20),
@@ -165,6 +207,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
         case 6: SetDrawHandle(ArbitraryFloat(in, 64), ArbitraryFloat(in, 64)); break;
         case 7: SetDrawOrigin(ArbitraryFloat(in, 600), ArbitraryFloat(in, 600)); break;
+        case 8: UploadWrappedMemory(in); break;
+        case 9:
+          OverlayRect(ArbitraryInt(in, 600), ArbitraryInt(in, 600), ArbitraryInt(in, 600),
+                      ArbitraryInt(in, 600));
+          OverlayText(ArbitraryText(in), ArbitraryInt(in, 600), ArbitraryInt(in, 600));
+          break;
       }
     } catch (const RuntimeError&) {
       // refused: an accepted outcome

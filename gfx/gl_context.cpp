@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "gfx/graphics.h"
@@ -112,13 +113,25 @@ Handle NewSharingContext(Handle dc) {
   return context;
 }
 
-// Keeps why creation failed, in the platform's words where it has some,
-// for LastGraphicsError.
-void NoteFailure(const char16_t* what) {
+// Why a step failed, followed by the platform's words where it has some.
+Text FailureReason(const char16_t* what) {
   Text reason = what;
   const Text detail = platform::Current().LastErrorText();
   if (!detail.empty()) reason += u": " + detail;
-  SetLastGraphicsError(std::move(reason));
+  return reason;
+}
+
+// Keeps why creation failed for LastGraphicsError.
+void NoteFailure(const char16_t* what) { SetLastGraphicsError(FailureReason(what)); }
+
+// The shared context cannot be done without: the process ends with the
+// status of an unhandled error, saying on standard error what failed.
+[[noreturn]] void SharedContextFailed(const char16_t* what) {
+  const std::string line =
+      "GLGraphicsDriver failed to make its shared GL context: " + ToUtf8(FailureReason(what)) +
+      "\n";
+  std::fputs(line.c_str(), stderr);
+  std::exit(kFatalExitStatus);
 }
 
 // Back to the desktop mode when window holds the full-screen mode.
@@ -213,10 +226,14 @@ void ShareGLContexts() {
   record->width = 1;
   record->height = 1;
   record->window = p.CreateWindowEx(0, kGLWindowClassName, u"", platform::WS_POPUP, 0, 0, 1, 1);
-  if (record->window != 0) record->deviceContext = p.GetDC(record->window);
-  if (record->deviceContext == 0 || !ApplyPixelFormat(record->deviceContext, 0)) std::exit(0);
+  if (record->window == 0) SharedContextFailed(u"The window could not be created");
+  record->deviceContext = p.GetDC(record->window);
+  if (record->deviceContext == 0) SharedContextFailed(u"The window has no device context");
+  if (!ApplyPixelFormat(record->deviceContext, 0)) {
+    SharedContextFailed(u"No pixel format suits the window");
+  }
   record->glContext = p.wglCreateContext(record->deviceContext);
-  if (record->glContext == 0) std::exit(0);
+  if (record->glContext == 0) SharedContextFailed(u"The GL context could not be created");
   layer.sharedContext = record;
 }
 

@@ -62,7 +62,8 @@ platform::Handle fullScreenWindow();
 void RegisterGLWindowClass();
 platform::PixelFormatRequest BuildPixelFormatRequest(int flags);
 // Makes the hidden context every later context shares display lists and
-// textures with (once). Ends the process with status 0 when impossible.
+// textures with (once). When that is impossible the process ends with status
+// -1, a line on standard error naming the step that failed.
 void ShareGLContexts();
 // Display modes of the primary display with at least 16 bits per pixel, in
 // the platform's order, as many as fit in buffer. Returns the count stored.

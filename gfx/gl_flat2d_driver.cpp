@@ -8,6 +8,7 @@
 #include "gfx/gl_context.h"
 #include "gfx/gl_graphics.h"
 #include "gfx/gl_image_frame.h"
+#include "gfx/overlay.h"
 
 std::shared_ptr<TGLFlat2DDriver> glFlat2DDriver;
 
@@ -238,13 +239,7 @@ void TGLFlat2DDriver::DrawPoly(const std::vector<float>& xy, float handleX, floa
 
 void TGLFlat2DDriver::DrawPixmap(const TPixmapPtr& pixmap, int x, int y) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
-  TPixmapPtr source = pixmap;
-  if (source->format != RGBAFormat) {
-    source = source->Convert(RGBAFormat);
-  } else if (source->pitch < source->width * 4 || source->pitch % 4 != 0) {
-    // GL can only step rows by whole pixels: give it tightly packed rows.
-    source = source->Copy();
-  }
+  const TPixmapPtr source = GLReadableRgba(pixmap);
   const int saved_blend = stateBlend;
   DisableTexture();
   SetBlend(OpaqueBlend);

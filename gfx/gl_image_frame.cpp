@@ -77,14 +77,7 @@ std::shared_ptr<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmapPtr&
   const int h = std::min(pixmap->height, th);
   TPixmapPtr picture = pixmap;
   if (w < pixmap->width || h < pixmap->height) picture = ResampledPixelBuffer(pixmap, w, h);
-  TPixmapPtr image;
-  if (w < tw || h < th) {
-    image = BorderedTextureImage(picture, tw, th);
-  } else {
-    // GL steps rows by whole pixels, so the rows must start 4 bytes apart.
-    const bool usable = picture->format == RGBAFormat && picture->pitch % 4 == 0;
-    image = usable ? picture : picture->Convert(RGBAFormat);
-  }
+  const TPixmapPtr image = w < tw || h < th ? BorderedTextureImage(picture, tw, th) : picture;
 
   auto frame = std::make_shared<TGLImageFrame>();
   frame->name = AllocateFrameTexture(tw, th, flags);
@@ -140,9 +133,9 @@ unsigned AllocateFrameTexture(int width, int height, int flags) {
 }
 
 void UploadFrameLevels(const TPixmapPtr& pixmap, int flags) {
-  TPixmapPtr level_pixels = pixmap;
+  TPixmapPtr level_pixels = GLReadableRgba(pixmap);
   for (int level = 0;; ++level) {
-    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, level_pixels->pitch / BytesPerPixel(level_pixels->format));
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, level_pixels->pitch / 4);
     gl.TexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_pixels->width, level_pixels->height, GL_RGBA,
                      GL_UNSIGNED_BYTE, level_pixels->pixels);
     if (!(flags & MipmappedImageFlag)) break;

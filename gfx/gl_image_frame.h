@@ -46,8 +46,9 @@ class TGLImageFrame : public TImageFrame {
 // Deletes the queued dead textures first when they belong to this
 // generation.
 unsigned AllocateFrameTexture(int width, int height, int flags);
-// Uploads the RGBA pixmap into level 0 of the bound texture and, with
+// Uploads the pixmap into level 0 of the bound texture and, with
 // MipmappedImageFlag, halved copies into the following levels down to 1 × 1.
+// Any format and pitch: GL is handed RGBA rows it can read in place.
 void UploadFrameLevels(const TPixmapPtr& pixmap, int flags);
 
 // Names of discarded textures still to be deleted, and the graphics

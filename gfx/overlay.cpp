@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "gfx/font_resources.h"
 #include "gfx/gl_api.h"
@@ -38,6 +39,15 @@ TPixmapPtr OverlayFontPixmap() {
     }
   }
   return pixmap;
+}
+
+// start + length, worked out wide: past the int range the sum is cut at its
+// edge instead of wrapping round to the other side (what lies beyond is far
+// outside any viewport).
+int FarEdge(int start, int length) {
+  const std::int64_t end = std::int64_t{start} + length;
+  return static_cast<int>(std::clamp<std::int64_t>(end, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
 }
 
 // The pixmap with its rows in reverse order, in RGBA, tightly packed.
@@ -78,15 +88,17 @@ void EndPixelOverlay() {
 }
 
 void OverlayRect(int x, int y, int width, int height) {
+  const int right = FarEdge(x, width);
+  const int bottom = FarEdge(y, height);
   BeginPixelOverlay();
   // A plain fill: a texture left enabled by earlier drawing would tint it
   // (the enable comes back with the attributes).
   gl.Disable(GL_TEXTURE_2D);
   gl.Begin(GL_QUADS);
   gl.Vertex2i(x, y);
-  gl.Vertex2i(x + width, y);
-  gl.Vertex2i(x + width, y + height);
-  gl.Vertex2i(x, y + height);
+  gl.Vertex2i(right, y);
+  gl.Vertex2i(right, bottom);
+  gl.Vertex2i(x, bottom);
   gl.End();
   EndPixelOverlay();
 }
@@ -100,21 +112,28 @@ void OverlayText(const Text& text, int x, int y) {
   gl.Enable(GL_TEXTURE_2D);
   gl.BindTexture(GL_TEXTURE_2D, overlayFontTexture);
   constexpr float kGlyphU = 1.0f / 128.0f;
+  constexpr std::int64_t kLastLeft = std::numeric_limits<int>::max() - kGlyphWidth;
+  // A glyph reaching past the int range lies far outside any viewport and
+  // is left out, as is every glyph after it.
+  const bool rows_fit = y <= std::numeric_limits<int>::max() - kGlyphHeight;
+  std::int64_t pen = x;
   for (const char16_t c : text) {
+    if (!rows_fit || pen > kLastLeft) break;
+    const int left = static_cast<int>(pen);
     if (c >= 32 && c <= 127) {
       const float u = static_cast<float>(c - 32) / 128.0f;
       gl.Begin(GL_QUADS);
       gl.TexCoord2f(u, 0.0f);
-      gl.Vertex2i(x, y);
+      gl.Vertex2i(left, y);
       gl.TexCoord2f(u + kGlyphU, 0.0f);
-      gl.Vertex2i(x + kGlyphWidth, y);
+      gl.Vertex2i(left + kGlyphWidth, y);
       gl.TexCoord2f(u + kGlyphU, 1.0f);
-      gl.Vertex2i(x + kGlyphWidth, y + kGlyphHeight);
+      gl.Vertex2i(left + kGlyphWidth, y + kGlyphHeight);
       gl.TexCoord2f(u, 1.0f);
-      gl.Vertex2i(x, y + kGlyphHeight);
+      gl.Vertex2i(left, y + kGlyphHeight);
       gl.End();
     }
-    x += kGlyphWidth;
+    pen += kGlyphWidth;
   }
   EndPixelOverlay();
 }
@@ -134,10 +153,16 @@ void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y) {
   EndPixelOverlay();
 }
 
+TPixmapPtr GLReadableRgba(const TPixmapPtr& pixmap) {
+  const std::int64_t row_bytes = std::int64_t{pixmap->width} * 4;
+  const bool in_place =
+      pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0 && pixmap->pitch >= row_bytes;
+  return in_place ? pixmap : pixmap->Convert(RGBAFormat);
+}
+
 unsigned UploadPixmapTexture(const TPixmapPtr& pixmap, int mipmap) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
-  TPixmapPtr level_pixels =
-      pixmap->format == RGBAFormat && pixmap->pitch % 4 == 0 ? pixmap : pixmap->Convert(RGBAFormat);
+  TPixmapPtr level_pixels = GLReadableRgba(pixmap);
   int w = level_pixels->width;
   int h = level_pixels->height;
   FitTextureSize(w, h);

@@ -26,6 +26,14 @@ void OverlayText(const Text& text, int x, int y);
 // The pixmap's top-left pixel at (x, y), drawn with glDrawPixels, untextured.
 void OverlayPixmap(const TPixmapPtr& pixmap, int x, int y);
 
+// The pixmap as GL may read it in place with GL_UNPACK_ROW_LENGTH = pitch /
+// 4: itself when it is RGBA with rows a whole number of pixels apart and at
+// least a row wide; otherwise a tightly packed RGBA copy. GL takes a row
+// length of 0 for the width and refuses a negative one, so rows that repeat
+// (pitch 0) or run bottom-up (negative pitch) are copied: read in place, GL
+// would step forward past the memory the buffer describes.
+TPixmapPtr GLReadableRgba(const TPixmapPtr& pixmap);
+
 // A new GL texture of the pixmap, resized to a size the GL accepts, with a
 // full mipmap chain when mipmap is not 0. No texture parameters are set;
 // the binding and GL_UNPACK_ROW_LENGTH are left as they were. 0 (no

@@ -20,6 +20,12 @@ std::size_t ChainIndex(int id) {
   return static_cast<std::size_t>(id);
 }
 
+// A hook given no function gets the one that reports it, so its chain
+// raises an error instead of calling address 0.
+HookFunction OrReporter(HookFunction func) {
+  return func != nullptr ? func : THook::UninitializedHookFunction;
+}
+
 }  // namespace
 
 ObjectPtr THook::UninitializedHookFunction(int, ObjectPtr, ObjectPtr) {
@@ -38,7 +44,7 @@ void InsertHook(int id, HookFunction func, ObjectPtr context, std::int32_t prior
   auto& head = hookChains[ChainIndex(id)];
   auto hook = std::make_shared<THook>();
   hook->priority = priority;
-  hook->func = func;
+  hook->func = OrReporter(func);
   hook->context = std::move(context);
 
   THook* behind = nullptr;  // the last hook of higher or equal priority
@@ -67,6 +73,7 @@ ObjectPtr RunHookChain(int id, ObjectPtr data) {
 }
 
 void DeleteHook(int id, HookFunction func, const ObjectPtr& context) {
+  func = OrReporter(func);  // finds a hook inserted with no function
   std::shared_ptr<THook>* link = &hookChains[ChainIndex(id)];
   while (*link) {
     THook& hook = **link;

@@ -29,7 +29,8 @@ inline constexpr int kHookChainCount = 256;
 // once all 256 are taken, and on every later call.
 int NewHookId();
 // Puts func on the chain of id: behind every hook of a higher or equal
-// priority, ahead of every hook of a lower one.
+// priority, ahead of every hook of a lower one. A null func becomes
+// UninitializedHookFunction (and DeleteHook with a null func finds it).
 void InsertHook(int id, HookFunction func, ObjectPtr context, std::int32_t priority);
 // Passes data through the chain of id; returns what the last hook returned
 // (data itself for an empty chain).

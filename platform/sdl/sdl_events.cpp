@@ -27,7 +27,8 @@ void ConvertKey(SdlState& state, const SDL_KeyboardEvent& key) {
   state.modifiers = key.keysym.mod;
   const Handle window = EventWindow(state, key.windowID, true);
   KeyInfo info = KeyForScancode(key.keysym.scancode);
-  info.virtual_key = VirtualKeyFor(key.keysym.scancode, key.keysym.sym);
+  info.virtual_key =
+      VirtualKeyFor(key.keysym.scancode, key.keysym.sym, (key.keysym.mod & KMOD_NUM) != 0);
   if (info.virtual_key == 0) return;
   const bool down = key.type == SDL_KEYDOWN;
   const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
@@ -153,6 +154,22 @@ void Drain(SdlState& state, const SDL_Event* first) {
 bool PostedWaiting(SdlState& state) {
   std::lock_guard lock(state.posted_mutex);
   return !state.posted.empty();
+}
+
+// The character Win32 types for Control with a key (US layout): 1 to 26
+// with a letter, 27 to 29 with [, \ and ], and, with Shift as well, 30 and 31
+// with ^ and _ (on the 6 and - keys); 0 for any other key.
+std::uintptr_t ControlCharacter(std::uintptr_t virtual_key, bool shift) {
+  if (virtual_key >= 'A' && virtual_key <= 'Z') return virtual_key - 'A' + 1;
+  switch (virtual_key) {
+    case VK_OEM_4: return shift ? 0 : 27;
+    case VK_OEM_5:
+    case VK_OEM_102: return shift ? 0 : 28;
+    case VK_OEM_6: return shift ? 0 : 29;
+    case '6': return shift ? 30 : 0;
+    case VK_OEM_MINUS: return shift ? 31 : 0;
+    default: return 0;
+  }
 }
 
 // Key state follows the messages as they are retrieved, as Win32's does:
@@ -297,7 +314,12 @@ void SdlPlatform::TranslateMessage(const Msg& msg) {
     case VK_BACK: character = control ? 127 : 8; break;
     case VK_TAB: character = control ? 0 : 9; break;
     case VK_ESCAPE: character = 27; break;
-    default: break;
+    default:
+      // Control and Alt together are AltGr, which types no control character.
+      if (control && !state_->keys[VK_MENU]) {
+        character = ControlCharacter(msg.wparam, state_->keys[VK_SHIFT]);
+      }
+      break;
   }
   if (character != 0) QueueNext(*state_, Msg{msg.window, WM_CHAR, character, 1});
 }

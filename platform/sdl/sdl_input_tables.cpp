@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -46,63 +47,80 @@ constexpr Row kRows[] = {
     {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false},
     {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
     {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
-    {SDL_SCANCODE_MINUS, 0xBD, 0x0C, false},         // VK_OEM_MINUS
-    {SDL_SCANCODE_EQUALS, 0xBB, 0x0D, false},        // VK_OEM_PLUS
-    {SDL_SCANCODE_LEFTBRACKET, 0xDB, 0x1A, false},   // VK_OEM_4
-    {SDL_SCANCODE_RIGHTBRACKET, 0xDD, 0x1B, false},  // VK_OEM_6
-    {SDL_SCANCODE_BACKSLASH, 0xDC, 0x2B, false},     // VK_OEM_5
-    {SDL_SCANCODE_NONUSHASH, 0xDC, 0x2B, false},
-    {SDL_SCANCODE_SEMICOLON, 0xBA, 0x27, false},   // VK_OEM_1
-    {SDL_SCANCODE_APOSTROPHE, 0xDE, 0x28, false},  // VK_OEM_7
-    {SDL_SCANCODE_GRAVE, 0xC0, 0x29, false},       // VK_OEM_3
-    {SDL_SCANCODE_COMMA, 0xBC, 0x33, false},       // VK_OEM_COMMA
-    {SDL_SCANCODE_PERIOD, 0xBE, 0x34, false},      // VK_OEM_PERIOD
-    {SDL_SCANCODE_SLASH, 0xBF, 0x35, false},       // VK_OEM_2
-    {SDL_SCANCODE_NONUSBACKSLASH, 0xE2, 0x56, false},  // VK_OEM_102
-    {SDL_SCANCODE_CAPSLOCK, 0x14, 0x3A, false},
-    {SDL_SCANCODE_F1, 0x70, 0x3B, false}, {SDL_SCANCODE_F2, 0x71, 0x3C, false},
-    {SDL_SCANCODE_F3, 0x72, 0x3D, false}, {SDL_SCANCODE_F4, VK_F4, 0x3E, false},
-    {SDL_SCANCODE_F5, 0x74, 0x3F, false}, {SDL_SCANCODE_F6, 0x75, 0x40, false},
-    {SDL_SCANCODE_F7, 0x76, 0x41, false}, {SDL_SCANCODE_F8, 0x77, 0x42, false},
-    {SDL_SCANCODE_F9, 0x78, 0x43, false}, {SDL_SCANCODE_F10, 0x79, 0x44, false},
-    {SDL_SCANCODE_F11, 0x7A, 0x57, false}, {SDL_SCANCODE_F12, 0x7B, 0x58, false},
-    {SDL_SCANCODE_F13, 0x7C, 0x64, false}, {SDL_SCANCODE_F14, 0x7D, 0x65, false},
-    {SDL_SCANCODE_F15, 0x7E, 0x66, false}, {SDL_SCANCODE_F16, 0x7F, 0x67, false},
-    {SDL_SCANCODE_F17, 0x80, 0x68, false}, {SDL_SCANCODE_F18, 0x81, 0x69, false},
-    {SDL_SCANCODE_F19, 0x82, 0x6A, false}, {SDL_SCANCODE_F20, 0x83, 0x6B, false},
-    {SDL_SCANCODE_F21, 0x84, 0x6C, false}, {SDL_SCANCODE_F22, 0x85, 0x6D, false},
-    {SDL_SCANCODE_F23, 0x86, 0x6E, false}, {SDL_SCANCODE_F24, 0x87, 0x76, false},
-    {SDL_SCANCODE_PRINTSCREEN, 0x2C, 0x37, true},
-    {SDL_SCANCODE_SCROLLLOCK, 0x91, 0x46, false},
-    {SDL_SCANCODE_PAUSE, 0x13, 0x45, false},
-    {SDL_SCANCODE_INSERT, 0x2D, 0x52, true}, {SDL_SCANCODE_HOME, 0x24, 0x47, true},
-    {SDL_SCANCODE_PAGEUP, 0x21, 0x49, true}, {SDL_SCANCODE_DELETE, 0x2E, 0x53, true},
-    {SDL_SCANCODE_END, 0x23, 0x4F, true}, {SDL_SCANCODE_PAGEDOWN, 0x22, 0x51, true},
-    {SDL_SCANCODE_RIGHT, 0x27, 0x4D, true}, {SDL_SCANCODE_LEFT, 0x25, 0x4B, true},
-    {SDL_SCANCODE_DOWN, 0x28, 0x50, true}, {SDL_SCANCODE_UP, 0x26, 0x48, true},
-    {SDL_SCANCODE_NUMLOCKCLEAR, 0x90, 0x45, true},
-    // The keypad as with Num Lock on.
-    {SDL_SCANCODE_KP_DIVIDE, 0x6F, 0x35, true}, {SDL_SCANCODE_KP_MULTIPLY, 0x6A, 0x37, false},
-    {SDL_SCANCODE_KP_MINUS, 0x6D, 0x4A, false}, {SDL_SCANCODE_KP_PLUS, 0x6B, 0x4E, false},
+    {SDL_SCANCODE_MINUS, VK_OEM_MINUS, 0x0C, false},
+    {SDL_SCANCODE_EQUALS, VK_OEM_PLUS, 0x0D, false},
+    {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4, 0x1A, false},
+    {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6, 0x1B, false},
+    {SDL_SCANCODE_BACKSLASH, VK_OEM_5, 0x2B, false},
+    {SDL_SCANCODE_NONUSHASH, VK_OEM_5, 0x2B, false},
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_1, 0x27, false},
+    {SDL_SCANCODE_APOSTROPHE, VK_OEM_7, 0x28, false},
+    {SDL_SCANCODE_GRAVE, VK_OEM_3, 0x29, false},
+    {SDL_SCANCODE_COMMA, VK_OEM_COMMA, 0x33, false},
+    {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD, 0x34, false},
+    {SDL_SCANCODE_SLASH, VK_OEM_2, 0x35, false},
+    {SDL_SCANCODE_NONUSBACKSLASH, VK_OEM_102, 0x56, false},
+    {SDL_SCANCODE_CAPSLOCK, VK_CAPITAL, 0x3A, false},
+    {SDL_SCANCODE_F1, VK_F1, 0x3B, false}, {SDL_SCANCODE_F2, VK_F2, 0x3C, false},
+    {SDL_SCANCODE_F3, VK_F3, 0x3D, false}, {SDL_SCANCODE_F4, VK_F4, 0x3E, false},
+    {SDL_SCANCODE_F5, VK_F5, 0x3F, false}, {SDL_SCANCODE_F6, VK_F6, 0x40, false},
+    {SDL_SCANCODE_F7, VK_F7, 0x41, false}, {SDL_SCANCODE_F8, VK_F8, 0x42, false},
+    {SDL_SCANCODE_F9, VK_F9, 0x43, false}, {SDL_SCANCODE_F10, VK_F10, 0x44, false},
+    {SDL_SCANCODE_F11, VK_F11, 0x57, false}, {SDL_SCANCODE_F12, VK_F12, 0x58, false},
+    {SDL_SCANCODE_F13, VK_F13, 0x64, false}, {SDL_SCANCODE_F14, VK_F14, 0x65, false},
+    {SDL_SCANCODE_F15, VK_F15, 0x66, false}, {SDL_SCANCODE_F16, VK_F16, 0x67, false},
+    {SDL_SCANCODE_F17, VK_F17, 0x68, false}, {SDL_SCANCODE_F18, VK_F18, 0x69, false},
+    {SDL_SCANCODE_F19, VK_F19, 0x6A, false}, {SDL_SCANCODE_F20, VK_F20, 0x6B, false},
+    {SDL_SCANCODE_F21, VK_F21, 0x6C, false}, {SDL_SCANCODE_F22, VK_F22, 0x6D, false},
+    {SDL_SCANCODE_F23, VK_F23, 0x6E, false}, {SDL_SCANCODE_F24, VK_F24, 0x76, false},
+    {SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT, 0x37, true},
+    {SDL_SCANCODE_SCROLLLOCK, VK_SCROLL, 0x46, false},
+    {SDL_SCANCODE_PAUSE, VK_PAUSE, 0x45, false},
+    {SDL_SCANCODE_INSERT, VK_INSERT, 0x52, true}, {SDL_SCANCODE_HOME, VK_HOME, 0x47, true},
+    {SDL_SCANCODE_PAGEUP, VK_PRIOR, 0x49, true}, {SDL_SCANCODE_DELETE, VK_DELETE, 0x53, true},
+    {SDL_SCANCODE_END, VK_END, 0x4F, true}, {SDL_SCANCODE_PAGEDOWN, VK_NEXT, 0x51, true},
+    {SDL_SCANCODE_RIGHT, VK_RIGHT, 0x4D, true}, {SDL_SCANCODE_LEFT, VK_LEFT, 0x4B, true},
+    {SDL_SCANCODE_DOWN, VK_DOWN, 0x50, true}, {SDL_SCANCODE_UP, VK_UP, 0x48, true},
+    {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, 0x45, true},
+    // The keypad as with Num Lock on (kNumLockOff has the other codes).
+    {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true},
+    {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
+    {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false},
+    {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},
     {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
-    {SDL_SCANCODE_KP_1, 0x61, 0x4F, false}, {SDL_SCANCODE_KP_2, 0x62, 0x50, false},
-    {SDL_SCANCODE_KP_3, 0x63, 0x51, false}, {SDL_SCANCODE_KP_4, 0x64, 0x4B, false},
-    {SDL_SCANCODE_KP_5, 0x65, 0x4C, false}, {SDL_SCANCODE_KP_6, 0x66, 0x4D, false},
-    {SDL_SCANCODE_KP_7, 0x67, 0x47, false}, {SDL_SCANCODE_KP_8, 0x68, 0x48, false},
-    {SDL_SCANCODE_KP_9, 0x69, 0x49, false}, {SDL_SCANCODE_KP_0, 0x60, 0x52, false},
-    {SDL_SCANCODE_KP_PERIOD, 0x6E, 0x53, false},
-    {SDL_SCANCODE_APPLICATION, 0x5D, 0x5D, true},
-    {SDL_SCANCODE_MUTE, 0xAD, 0x20, true}, {SDL_SCANCODE_VOLUMEUP, 0xAF, 0x30, true},
-    {SDL_SCANCODE_VOLUMEDOWN, 0xAE, 0x2E, true},
-    {SDL_SCANCODE_AUDIONEXT, 0xB0, 0x19, true}, {SDL_SCANCODE_AUDIOPREV, 0xB1, 0x10, true},
-    {SDL_SCANCODE_AUDIOSTOP, 0xB2, 0x24, true}, {SDL_SCANCODE_AUDIOPLAY, 0xB3, 0x22, true},
-    {SDL_SCANCODE_AUDIOMUTE, 0xAD, 0x20, true},
+    {SDL_SCANCODE_KP_1, VK_NUMPAD1, 0x4F, false}, {SDL_SCANCODE_KP_2, VK_NUMPAD2, 0x50, false},
+    {SDL_SCANCODE_KP_3, VK_NUMPAD3, 0x51, false}, {SDL_SCANCODE_KP_4, VK_NUMPAD4, 0x4B, false},
+    {SDL_SCANCODE_KP_5, VK_NUMPAD5, 0x4C, false}, {SDL_SCANCODE_KP_6, VK_NUMPAD6, 0x4D, false},
+    {SDL_SCANCODE_KP_7, VK_NUMPAD7, 0x47, false}, {SDL_SCANCODE_KP_8, VK_NUMPAD8, 0x48, false},
+    {SDL_SCANCODE_KP_9, VK_NUMPAD9, 0x49, false}, {SDL_SCANCODE_KP_0, VK_NUMPAD0, 0x52, false},
+    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, 0x53, false},
+    {SDL_SCANCODE_APPLICATION, VK_APPS, 0x5D, true},
+    {SDL_SCANCODE_MUTE, VK_VOLUME_MUTE, 0x20, true},
+    {SDL_SCANCODE_VOLUMEUP, VK_VOLUME_UP, 0x30, true},
+    {SDL_SCANCODE_VOLUMEDOWN, VK_VOLUME_DOWN, 0x2E, true},
+    {SDL_SCANCODE_AUDIONEXT, VK_MEDIA_NEXT_TRACK, 0x19, true},
+    {SDL_SCANCODE_AUDIOPREV, VK_MEDIA_PREV_TRACK, 0x10, true},
+    {SDL_SCANCODE_AUDIOSTOP, VK_MEDIA_STOP, 0x24, true},
+    {SDL_SCANCODE_AUDIOPLAY, VK_MEDIA_PLAY_PAUSE, 0x22, true},
+    {SDL_SCANCODE_AUDIOMUTE, VK_VOLUME_MUTE, 0x20, true},
     // Shift, control and alt report the generic code; the scan code and the
     // extended flag tell the sides apart.
     {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false}, {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
     {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false}, {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
     {SDL_SCANCODE_LALT, VK_MENU, 0x38, false}, {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
     {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true}, {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
+};
+
+// With Num Lock off the keypad's digits and point are the keys printed
+// beneath them, as Win32 reports them: the codes of the navigation keys, but
+// from the keypad's own (not extended) scan codes, which the table above has.
+constexpr std::pair<SDL_Scancode, int> kNumLockOff[] = {
+    {SDL_SCANCODE_KP_0, VK_INSERT}, {SDL_SCANCODE_KP_1, VK_END},
+    {SDL_SCANCODE_KP_2, VK_DOWN},   {SDL_SCANCODE_KP_3, VK_NEXT},
+    {SDL_SCANCODE_KP_4, VK_LEFT},   {SDL_SCANCODE_KP_5, VK_CLEAR},
+    {SDL_SCANCODE_KP_6, VK_RIGHT},  {SDL_SCANCODE_KP_7, VK_HOME},
+    {SDL_SCANCODE_KP_8, VK_UP},     {SDL_SCANCODE_KP_9, VK_PRIOR},
+    {SDL_SCANCODE_KP_PERIOD, VK_DELETE},
 };
 // clang-format on
 
@@ -125,8 +143,13 @@ KeyInfo KeyForScancode(int scancode) {
   return kTable[static_cast<std::size_t>(scancode)];
 }
 
-int VirtualKeyFor(int scancode, int keycode) {
+int VirtualKeyFor(int scancode, int keycode, bool num_lock) {
   if (keycode >= 'a' && keycode <= 'z') return 'A' + (keycode - 'a');
+  if (!num_lock) {
+    for (const auto& [key, virtual_key] : kNumLockOff) {
+      if (key == scancode) return virtual_key;
+    }
+  }
   return KeyForScancode(scancode).virtual_key;
 }
 

@@ -21,8 +21,9 @@ struct KeyInfo {
 KeyInfo KeyForScancode(int scancode);
 // The virtual-key code of a key press: letters follow the active keyboard
 // layout (the SDL keycode), as Win32's do; every other key keeps the code of
-// its physical position.
-int VirtualKeyFor(int scancode, int keycode);
+// its physical position. With Num Lock off the keypad's digits and point
+// give the codes of Insert, End, Down ... Delete, as on Win32.
+int VirtualKeyFor(int scancode, int keycode, bool num_lock);
 // Whether a key message goes out as WM_SYSKEYDOWN/WM_SYSKEYUP: keys pressed
 // while Alt is held without Control (Control with Alt is AltGr), Alt itself
 // and F10.

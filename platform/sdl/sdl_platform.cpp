@@ -11,8 +11,14 @@
 // - sdl_events.cpp: the message queue. Every SDL event becomes the window
 //   message Win32 would deliver, with its wParam/lParam packing; one
 //   PeekMessage drains everything SDL has pending. Typed text arrives as
-//   WM_CHAR from SDL's text input; TranslateMessage only adds the WM_CHAR of
-//   Return, Backspace, Tab and Escape, which SDL does not report as text.
+//   WM_CHAR from SDL's text input; TranslateMessage only adds the control
+//   characters, which SDL does not report as text: those of Return,
+//   Backspace, Tab and Escape, and of Control with a letter or with
+//   [ \ ] ^ _ (the US layout's). The keypad's digit and point keys give
+//   Win32's codes for the Num Lock state SDL reports with the key. When the
+//   focus leaves our windows SDL reports every held key released, so a key
+//   still held when the focus comes back is pressed anew at its next
+//   auto-repeat (KeyDown, counted by KeyHits), where Win32 reports a repeat.
 //   SIGINT/SIGTERM (SDL_QUIT) become WM_CLOSE for each of our windows. Key
 //   state (GetKeyState) is kept in message order, like Win32's (down states
 //   only, no toggle bits). Focus moving between two of our windows in one

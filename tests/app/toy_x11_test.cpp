@@ -10,22 +10,16 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 // clang-format on
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/app/program_process.h"
 #include "tools/x11/x11_window.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,89 +32,23 @@ const std::set<std::uint32_t> kCellColours{0xCFCFD7, 0xDEDEE6, 0xEDEDF5, 0xF2F2F
 
 bool IsCell(std::uint32_t p) { return kCellColours.count(p) != 0; }
 
-class ToyProcess {
- public:
-  explicit ToyProcess(std::vector<std::string> env_changes = {}) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    for (const auto& change : env_changes) {
-      const std::string name = change.substr(0, change.find('='));
-      std::erase_if(env, [&](const std::string& e) { return e.rfind(name + "=", 0) == 0; });
-      if (change.find('=') != std::string::npos) env.push_back(change);
-    }
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    std::string program = VUBLE_TOY_PATH;
+// The toy's arguments after its launcher's name: the Windows program, when
+// Wine launches it.
+std::vector<std::string> ToyArguments() {
 #ifdef VUBLE_TOY_ARGUMENT
-    std::string argument = VUBLE_TOY_ARGUMENT;
-    char* argv[] = {program.data(), argument.data(), nullptr};
+  return {VUBLE_TOY_ARGUMENT};
 #else
-    char* argv[] = {program.data(), nullptr};
+  return {};
 #endif
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fds[1]);
-    stderr_fd_ = pipe_fds[0];
-  }
-
-  ~ToyProcess() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (stderr_fd_ >= 0) close(stderr_fd_);
-  }
-
-  bool Started() const { return pid_ > 0; }
-
-  // Waits up to timeout for the process to end; its exit status, or -1.
-  int WaitForExit(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      int status = 0;
-      const pid_t r = waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      if (std::chrono::steady_clock::now() >= deadline) return -1;
-      std::this_thread::sleep_for(20ms);
-    }
-  }
-
-  // What the program wrote to standard error, read once it has ended. Not
-  // read to the pipe's end: a process started on its behalf (Wine's desktop)
-  // may keep the pipe open.
-  std::string Stderr() {
-    fcntl(stderr_fd_, F_SETFL, fcntl(stderr_fd_, F_GETFL) | O_NONBLOCK);
-    std::string out;
-    char buffer[512];
-    ssize_t n;
-    while ((n = read(stderr_fd_, buffer, sizeof buffer)) > 0)
-      out.append(buffer, static_cast<std::size_t>(n));
-    return out;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int stderr_fd_ = -1;
-  bool exited_ = false;
-};
+}
 
 class ToyOnX11 : public ::testing::Test {
  protected:
   void SetUp() override {
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr) << "the real-window tests need an X server (DISPLAY)";
-    toy_ = std::make_unique<ToyProcess>();
+    toy_ = std::make_unique<ProgramProcess>(VUBLE_TOY_PATH, std::vector<std::string>{},
+                                            ToyArguments());
     ASSERT_TRUE(toy_->Started());
     top_ = x11tools::FindWindowByTitle(display_, "Vuble Toy", 15000);
     ASSERT_NE(top_, 0u) << "no window titled Vuble Toy appeared";
@@ -176,7 +104,7 @@ class ToyOnX11 : public ::testing::Test {
   }
 
   Display* display_ = nullptr;
-  std::unique_ptr<ToyProcess> toy_;
+  std::unique_ptr<ProgramProcess> toy_;
   Window top_ = 0;     // the window titled "Vuble Toy"
   Window window_ = 0;  // the window that shows its client area
   int origin_x_ = 0;
@@ -287,7 +215,7 @@ TEST_F(ToyOnX11, PointerIsHiddenOverTheWindowOnly) {
 }
 
 TEST(ToyWithoutDisplay, SaysWhyAndEndsWithStatus255) {
-  ToyProcess toy({"DISPLAY", "WAYLAND_DISPLAY"});
+  ProgramProcess toy(VUBLE_TOY_PATH, {"DISPLAY", "WAYLAND_DISPLAY"}, ToyArguments());
   ASSERT_TRUE(toy.Started());
   EXPECT_EQ(toy.WaitForExit(20s), 255);
   EXPECT_NE(toy.Stderr().find("could not open"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/error.h"
@@ -161,15 +162,26 @@ TEST_F(GLContext, SharedContextIsHiddenAndSharedWith) {
                                      Hex(record->glContext) + ")"});
 }
 
-TEST_F(GLContext, SharedContextFailureEndsTheProcessWithZero) {
+TEST_F(GLContext, SharedContextFailureEndsTheProcessWithTheErrorStatusAndSaysWhy) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        fake_.Fail("wglCreateContext");
-        ShareGLContexts();
-        std::exit(3);
-      },
-      testing::ExitedWithCode(0), "");
+  const std::pair<const char*, const char*> cases[] = {
+      {"CreateWindowEx", "The window could not be created"},
+      {"GetDC", "The window has no device context"},
+      {"ChoosePixelFormat", "No pixel format suits the window"},
+      {"SetPixelFormat", "No pixel format suits the window"},
+      {"wglCreateContext", "The GL context could not be created"}};
+  for (const auto& [operation, what] : cases) {
+    SCOPED_TRACE(operation);
+    EXPECT_EXIT(
+        {
+          fake_.Fail(operation);
+          ShareGLContexts();
+          std::exit(3);
+        },
+        testing::ExitedWithCode(255),
+        std::string("^GLGraphicsDriver failed to make its shared GL context: ") + what + ": " +
+            operation + "\n$");
+  }
 }
 
 TEST_F(GLContext, AttachingLeavesTheOwnersWindowAlone) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gfx/font_resources.h"
+#include "gfx/gl_image_frame.h"
 #include "gfx/gl_recorder.h"
 #include "gfx/graphics.h"
 #include "support/error.h"
@@ -131,6 +132,50 @@ TEST_F(Overlay, UploadPassesTheRowLengthOfAWiderPitch) {
   ASSERT_EQ(bytes.size(), 4u * 2 * 4);
   EXPECT_EQ(bytes[2], 0xFF);  // the view's first pixel is the parent's (2, 1)
   EXPECT_EQ(bytes[6], 0x00);
+}
+
+TEST_F(Overlay, TextureUploadsReadOnlyTheRowsABufferDescribes) {
+  // Two 2-pixel rows A and B, then a row the buffers below do not describe.
+  std::vector<std::uint8_t> memory(24, 0xEE);
+  for (std::uint8_t i = 0; i < 16; ++i) memory[i] = i;
+  const std::vector<std::uint8_t> a(memory.begin(), memory.begin() + 8);
+  const std::vector<std::uint8_t> b(memory.begin() + 8, memory.begin() + 16);
+  struct Case {
+    std::size_t offset;
+    int pitch;
+    std::vector<std::uint8_t> top_row;  // the bottom row is A in both
+  };
+  const Case cases[] = {{0, 0, a}, {8, -8, b}};  // A repeated; B above A (bottom-up)
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pitch);
+    std::vector<std::uint8_t> expected = c.top_row;
+    expected.insert(expected.end(), a.begin(), a.end());
+    TPixmapPtr pixmap = TPixmap::CreateStatic(memory.data() + c.offset, 2, 2, c.pitch, RGBAFormat);
+    gl_.ClearCalls();
+    UploadPixmapTexture(pixmap, 0);
+    ASSERT_TRUE(TGLImageFrame::CreateFromPixmap(pixmap, 0));
+    std::vector<std::vector<GLubyte>> uploaded;
+    for (const auto& t : gl_.Transfers()) {
+      if (!t.bytes.empty()) uploaded.push_back(t.bytes);
+    }
+    EXPECT_EQ(uploaded, (std::vector<std::vector<GLubyte>>{expected, expected}));
+  }
+}
+
+TEST_F(Overlay, GeometryBeyondTheIntRangeIsCutThereInsteadOfWrapping) {
+  OverlayRect(2147483642, -2147483647 - 1, 10, -10);
+  EXPECT_EQ(gl_.CallsStartingWith("Vertex2i"),
+            (std::vector<std::string>{
+                "Vertex2i(2147483642,-2147483648)", "Vertex2i(2147483647,-2147483648)",
+                "Vertex2i(2147483647,-2147483648)", "Vertex2i(2147483642,-2147483648)"}));
+  gl_.ClearCalls();
+  // Glyphs that would reach past the range are left out.
+  OverlayText(u"abc", 2147483630, 0);
+  OverlayText(u"d", 0, 2147483640);
+  const auto vertices = gl_.CallsStartingWith("Vertex2i");
+  ASSERT_EQ(vertices.size(), 8u);
+  EXPECT_EQ(vertices[5], "Vertex2i(2147483646,0)");
+  EXPECT_EQ(vertices[6], "Vertex2i(2147483646,16)");
 }
 
 TEST_F(Overlay, TextDrawsOneQuadPerGlyphFromTheFontStrip) {

@@ -61,6 +61,11 @@ enum class Answer { kReturn, kEscape, kCloseBox };
 // Waits (up to about 5 s) for the box titled caption to be mapped, then
 // answers it; true when it did.
 bool AnswerBox(const char* caption, Answer answer) {
+  // Windows come and go while the tree is walked (a window manager's
+  // frames, the box before): one gone between listing and asking is an X
+  // error that Xlib's default handler would end this process on, leaving
+  // the box unanswered. Such a window is simply not the box.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return false;
   bool answered = false;

@@ -115,10 +115,10 @@ TEST(SdlKeyTable, OutsideScancodesAreNoKey) {
 
 TEST(SdlKeyTable, LettersFollowTheLayoutOtherKeysTheirPosition) {
   // AZERTY: the key at Q's place types "a"; the digit row types symbols.
-  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_Q, SDLK_a), 'A');
-  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_1, SDLK_AMPERSAND), '1');
-  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT), VK_SHIFT);
-  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN), 0);
+  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_Q, SDLK_a, true), 'A');
+  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_1, SDLK_AMPERSAND, true), '1');
+  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, true), VK_SHIFT);
+  EXPECT_EQ(VirtualKeyFor(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN, true), 0);
 }
 
 TEST(SdlKeyMessage, AltMakesSystemKeysUnlessControlIsHeldToo) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::sdl {
 namespace {
@@ -196,6 +197,105 @@ TEST_F(SdlInput, KeysCarryVirtualKeyScanCodeAndTransitionBits) {
   ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
   EXPECT_EQ(Find(WM_KEYDOWN)->wparam, 0x25u);
   EXPECT_EQ((static_cast<std::uintptr_t>(Find(WM_KEYDOWN)->lparam) >> 16) & 0x1FF, 0x14Bu);
+}
+
+// Whether the X server has Num Lock on.
+bool NumLockOn(Display* display) {
+  XkbStateRec state;
+  if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return false;
+  return (state.locked_mods & XkbKeysymToModifiers(display, XK_Num_Lock)) != 0;
+}
+
+TEST_F(SdlInput, KeypadKeysFollowNumLock) {
+  const Handle window = OpenWindow(u"keypad", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  ASSERT_NE(XKeysymToKeycode(display_, XK_Num_Lock), 0) << "the X keymap lacks Num Lock";
+  const bool was_on = NumLockOn(display_);
+  auto set_num_lock = [&](bool on) {
+    if (NumLockOn(display_) == on) return true;
+    received_.clear();
+    FakeKey(XK_Num_Lock, true);
+    FakeKey(XK_Num_Lock, false);
+    return PumpUntilMessage(WM_KEYUP, window) && NumLockOn(display_) == on;
+  };
+  struct Case {
+    KeySym key;
+    int scan_code;
+    int num_lock_off;
+    int num_lock_on;
+  };
+  // Both codes come from the same key, never an extended one.
+  const Case cases[] = {
+      {XK_KP_0, 0x52, VK_INSERT, VK_NUMPAD0},      {XK_KP_1, 0x4F, VK_END, VK_NUMPAD1},
+      {XK_KP_2, 0x50, VK_DOWN, VK_NUMPAD2},        {XK_KP_3, 0x51, VK_NEXT, VK_NUMPAD3},
+      {XK_KP_4, 0x4B, VK_LEFT, VK_NUMPAD4},        {XK_KP_5, 0x4C, VK_CLEAR, VK_NUMPAD5},
+      {XK_KP_6, 0x4D, VK_RIGHT, VK_NUMPAD6},       {XK_KP_7, 0x47, VK_HOME, VK_NUMPAD7},
+      {XK_KP_8, 0x48, VK_UP, VK_NUMPAD8},          {XK_KP_9, 0x49, VK_PRIOR, VK_NUMPAD9},
+      {XK_KP_Decimal, 0x53, VK_DELETE, VK_DECIMAL}};
+  for (const bool on : {false, true}) {
+    ASSERT_TRUE(set_num_lock(on));
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(XKeysymToString(c.key)) + (on ? " with" : " without") + " Num Lock");
+      ASSERT_NE(XKeysymToKeycode(display_, c.key), 0);
+      received_.clear();
+      FakeKey(c.key, true);
+      FakeKey(c.key, false);
+      ASSERT_TRUE(PumpUntilMessage(WM_KEYUP, window));
+      const auto expected = static_cast<std::uintptr_t>(on ? c.num_lock_on : c.num_lock_off);
+      ASSERT_NE(Find(WM_KEYDOWN), nullptr);
+      EXPECT_EQ(Find(WM_KEYDOWN)->wparam, expected);
+      EXPECT_EQ(Find(WM_KEYUP)->wparam, expected);
+      EXPECT_EQ((static_cast<std::uintptr_t>(Find(WM_KEYDOWN)->lparam) >> 16) & 0x1FF,
+                static_cast<std::uintptr_t>(c.scan_code));
+    }
+  }
+  EXPECT_TRUE(set_num_lock(was_on));
+}
+
+TEST_F(SdlInput, ControlWithALetterOrBracketKeyTypesAControlCharacter) {
+  const Handle window = OpenWindow(u"control characters", kLeft, kTop, 200, 150);
+  ASSERT_NE(window, 0u);
+  struct Case {
+    std::vector<KeySym> held;  // pressed in this order, released in reverse
+    KeySym key;
+    std::vector<std::uintptr_t> typed;
+  };
+  const std::vector<KeySym> control = {XK_Control_L};
+  const std::vector<KeySym> control_shift = {XK_Control_R, XK_Shift_L};
+  const Case cases[] = {
+      {control, XK_a, {1}},
+      {control, XK_c, {3}},
+      {control, XK_z, {26}},
+      {control_shift, XK_a, {1}},
+      {control, XK_bracketleft, {27}},
+      {control, XK_backslash, {28}},
+      {control, XK_bracketright, {29}},
+      {control_shift, XK_6, {30}},      // Ctrl+^
+      {control_shift, XK_minus, {31}},  // Ctrl+_
+      {control, XK_6, {}},
+      {{XK_Control_L, XK_Alt_L}, XK_a, {}},  // Control with Alt is AltGr
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(XKeysymToString(c.key) + std::string(" with ") + std::to_string(c.held.size()) +
+                 " held");
+    received_.clear();
+    for (KeySym sym : c.held) FakeKey(sym, true);
+    FakeKey(c.key, true);
+    FakeKey(c.key, false);
+    for (auto sym = c.held.rbegin(); sym != c.held.rend(); ++sym) FakeKey(*sym, false);
+    // Control, held first, is released last.
+    ASSERT_TRUE(PumpUntil([&] {
+      for (const Msg& m : received_) {
+        if (m.message == WM_KEYUP && m.wparam == static_cast<std::uintptr_t>(VK_CONTROL)) {
+          return true;
+        }
+      }
+      return false;
+    }));
+    std::vector<std::uintptr_t> typed;
+    for (const Msg& m : Received(WM_CHAR)) typed.push_back(m.wparam);
+    EXPECT_EQ(typed, c.typed);
+  }
 }
 
 TEST_F(SdlInput, ShiftControlAndAltAreToldApartBySide) {

@@ -113,6 +113,19 @@ TEST_F(HookChain, HookWithoutFunctionRaises) {
   } catch (const RuntimeError& error) {
     EXPECT_STREQ(error.what(), "Attempt to call uninitialized function pointer");
   }
+
+  // Inserted with no function, a hook raises the same error when its chain
+  // runs (instead of calling address 0), and can be deleted by no function.
+  const ObjectPtr context = Named("ctx");
+  InsertHook(6, nullptr, context, 0);
+  try {
+    RunHookChain(6, nullptr);
+    FAIL() << "no error raised";
+  } catch (const RuntimeError& error) {
+    EXPECT_STREQ(error.what(), "Attempt to call uninitialized function pointer");
+  }
+  DeleteHook(6, nullptr, context);
+  EXPECT_EQ(HookChainHead(6), nullptr);
 }
 
 TEST_F(HookChain, IdsOutsideTheTableRaiseInsteadOfIndexing) {

@@ -208,6 +208,14 @@ void PressButton(Display* display, unsigned button, bool down) {
   XFlush(display);
 }
 
+bool PressKey(Display* display, KeySym key, bool down) {
+  const KeyCode code = XKeysymToKeycode(display, key);
+  if (code == 0) return false;
+  XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
+  XFlush(display);
+  return true;
+}
+
 void RequestClose(Display* display, Window window) {
   XEvent event{};
   event.xclient.type = ClientMessage;

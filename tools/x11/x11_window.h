@@ -1,6 +1,6 @@
 // Small Xlib helpers for the tools and tests that look at a running program
 // from outside, as a user would: find its window by title, read its pixels,
-// move the pointer and press buttons through the XTest extension.
+// move the pointer, press buttons and keys through the XTest extension.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -46,6 +46,9 @@ bool WritePng(const Picture& picture, const std::string& path);
 // XTest input, in root-window coordinates; each call is flushed.
 void MovePointer(Display* display, int x, int y);
 void PressButton(Display* display, unsigned button, bool down);
+// Presses or releases the key that carries the key symbol; false when the
+// keyboard map has no such key.
+bool PressKey(Display* display, KeySym key, bool down);
 
 // Asks the window to close as a window manager's close box does
 // (a WM_DELETE_WINDOW client message).

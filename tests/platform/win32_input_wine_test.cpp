@@ -55,12 +55,7 @@ TEST_F(WineInput, KeysCarryScanCodesAndTheirStateAndTypedCharacters) {
   const Handle window = OpenGLWindow(u"Keys", kLeft, kTop, 200, 200);
   ASSERT_NE(window, 0u);
   Pump();
-  // Activation follows a click, as a person would give the window the
-  // keyboard.
-  Probe("move " + std::to_string(kLeft + 20) + " " + std::to_string(kTop + 20));
-  Probe("button 1 down");
-  Probe("button 1 up");
-  ASSERT_TRUE(PumpUntilMessage(platform::WM_LBUTTONUP));
+  ASSERT_TRUE(ClickToActivate(kLeft, kTop, 20, 20));
   ASSERT_EQ(platform_->GetFocus(), window);
 
   ASSERT_EQ(Probe("key Shift_R down"), "ok");
@@ -85,10 +80,7 @@ TEST_F(WineInput, AltF4BecomesACloseRequestThroughTheDefaultHandling) {
   const Handle window = OpenGLWindow(u"AltF4", kLeft, kTop, 200, 200);
   ASSERT_NE(window, 0u);
   Pump();
-  Probe("move " + std::to_string(kLeft + 20) + " " + std::to_string(kTop + 20));
-  Probe("button 1 down");
-  Probe("button 1 up");
-  ASSERT_TRUE(PumpUntilMessage(platform::WM_LBUTTONUP));
+  ASSERT_TRUE(ClickToActivate(kLeft, kTop, 20, 20));
   Probe("key Alt_L down");
   Probe("key F4 down");
   Probe("key F4 up");

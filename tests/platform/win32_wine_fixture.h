@@ -138,6 +138,15 @@ class Win32WindowTest : public ::testing::Test {
     return PumpUntil([&](const Received& r) { return r.message == message; });
   }
 
+  // Gives the window the keyboard as a person would, with a click at client
+  // (x, y) of a window whose client area lies at screen (left, top).
+  static bool ClickToActivate(int left, int top, int x, int y) {
+    Probe("move " + std::to_string(left + x) + " " + std::to_string(top + y));
+    Probe("button 1 down");
+    Probe("button 1 up");
+    return PumpUntilMessage(platform::WM_LBUTTONUP);
+  }
+
   // Runs the probe with args and returns its one-line answer ("" when it
   // could not be run). Wine may report a Linux child ended before it has, so
   // the answer is awaited as the file the probe renames into place.

@@ -2,14 +2,13 @@
 // win32_fatal_wine_test.cpp: it installs a filter that reports like the
 // framework's (the line on standard error first, then the end with status
 // 255) and faults in the way its argument names.
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/faults.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ void Hang(std::uint32_t) {
   for (;;) os->Sleep(1000);
 }
 
-volatile int* volatile nowhere = nullptr;
 volatile int zero = 0;
 
 // Recurses until the stack runs out (the limit only makes it look finite).
@@ -49,21 +47,9 @@ int main(int argc, char** argv) {
   os = &platform::win32::InstallWin32Platform();
   const std::string how = argv[1];
   os->SetUnhandledExceptionFilter(how == "hang" ? Hang : Report);
-  if (how == "access" || how == "hang") *nowhere = 1;
+  if (how == "access" || how == "hang") faults::WriteToNowhere();
   if (how == "divide") return 10 / zero;
   if (how == "stack") return Recurse(0);
-  if (how == "two-threads") {
-    std::atomic<int> ready{0};
-    auto fault = [&] {
-      ready.fetch_add(1);
-      while (ready.load() < 2) {
-      }
-      *nowhere = 1;
-    };
-    std::thread first(fault);
-    std::thread second(fault);
-    first.join();
-    second.join();
-  }
+  if (how == "two-threads") faults::WriteToNowhereOnTwoThreadsAtOnce();
   return 3;
 }

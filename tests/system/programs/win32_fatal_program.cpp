@@ -3,37 +3,23 @@
 // by startup_wine_test.cpp: an access violation, two threads faulting at
 // once, an unhandled raised error. Its at-exit handler writes a marker to
 // standard error.
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include "platform/native_platform.h"
 #include "support/error.h"
 #include "system/at_exit.h"
 #include "system/startup.h"
+#include "tests/faults.h"
 
 namespace {
 
 std::string mode;
-volatile int* volatile nowhere = nullptr;
 
 void Program() {
   AtExit([] { std::fputs("at-exit handler ran\n", stderr); });
-  if (mode == "access") *nowhere = 1;
-  if (mode == "two-threads") {
-    std::atomic<int> ready{0};
-    auto fault = [&] {
-      ready.fetch_add(1);
-      while (ready.load() < 2) {
-      }
-      *nowhere = 2;
-    };
-    std::thread first(fault);
-    std::thread second(fault);
-    first.join();
-    second.join();
-  }
+  if (mode == "access") faults::WriteToNowhere();
+  if (mode == "two-threads") faults::WriteToNowhereOnTwoThreadsAtOnce();
   if (mode == "raise") throw RuntimeError(u"Too many hook ids");
 }
 

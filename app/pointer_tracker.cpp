@@ -1,5 +1,7 @@
 #include "app/pointer_tracker.h"
 
+#include "support/wrapping.h"
+#include "system/module_resets.h"
 #include "system/polled_input.h"
 #include "system/system_driver.h"
 
@@ -18,15 +20,15 @@ std::int32_t anchorx = 0, anchory = 0;
 
 namespace {
 
-bool trackerStarted = false;
+// The module's own state; its documented globals are above. Counts and
+// positions wrap like the clock instead of overflowing.
+struct PointerTrackerState {
+  bool started = false;
+};
+PointerTrackerState tracker;
 
-// 32-bit arithmetic that wraps like the clock instead of overflowing.
-std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kPointerTracker,
+                                       testing_only::ResetPointerTracker);
 
 // A press within doubleclicktime of the recorded press is a double click and
 // keeps the recorded time, so a series is measured from its first press.
@@ -35,7 +37,7 @@ std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
 // double click (else every press in that half would be one).
 void Press(std::int32_t now, std::int32_t& lastpress, std::int32_t& doubleclick,
            std::int32_t& pressed) {
-  const std::int32_t since = WrapSub(now, lastpress);
+  const std::int32_t since = WrappingSub(now, lastpress);
   if (since >= 0 && since <= doubleclicktime) {
     doubleclick = 1;
   } else {
@@ -48,12 +50,12 @@ void Press(std::int32_t now, std::int32_t& lastpress, std::int32_t& doubleclick,
 
 void updatepointer() {
   const std::int32_t now = ElapsedMillis();
-  framessincerelease = WrapAdd(framessincerelease, 1);
+  framessincerelease = WrappingAdd(framessincerelease, 1);
 
   const std::int32_t nx = PointerX();
   const std::int32_t ny = PointerY();
-  pointerdx = WrapSub(nx, pointerx);
-  pointerdy = WrapSub(ny, pointery);
+  pointerdx = WrappingSub(nx, pointerx);
+  pointerdy = WrappingSub(ny, pointery);
   pointerx = nx;
   pointery = ny;
 
@@ -63,7 +65,7 @@ void updatepointer() {
   down3 = MouseIsDown(3);
 
   const std::int32_t nz = WheelZ();
-  wheeldz = WrapSub(wheelz, nz);
+  wheeldz = WrappingSub(wheelz, nz);
   wheelz = nz;
 
   pressed1 = pressed2 = pressed3 = 0;
@@ -91,8 +93,8 @@ std::int32_t pointerinrect(std::int32_t x, std::int32_t y, std::int32_t width,
 }
 
 void StartPointerTrackerModule() {
-  if (trackerStarted) return;
-  trackerStarted = true;
+  if (tracker.started) return;
+  tracker.started = true;
   StartPolledInputModule();
 }
 
@@ -108,6 +110,6 @@ void ResetPointerTracker() {
   doubleclicktime = 320;
   framessincerelease = 0;
   anchorx = anchory = 0;
-  trackerStarted = false;
+  tracker = PointerTrackerState{};
 }
 }  // namespace testing_only

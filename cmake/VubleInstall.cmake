@@ -4,13 +4,20 @@
 # (vuble-toy). Included once, at the end of the top-level CMakeLists.txt.
 include(CMakePackageConfigHelpers)
 
-# The framework: everything a program on the 2D layer links, the real
-# platform included where it is built. The toy's own code (sim, app) is not
-# part of it.
+# The framework: everything a program on the 2D layer links, the native
+# platform included where it is built (vuble_platform_native, an interface
+# target, with the libraries it stands for). The toy's own code (sim, app)
+# is not part of it. Listed so that a library comes before those it uses.
 set(VUBLE_FRAMEWORK_LIBRARIES vuble_gfx vuble_system vuble_platform vuble_support)
 set(VUBLE_FRAMEWORK_FOLDERS gfx system platform support)
+if(TARGET vuble_platform_linux)
+  list(PREPEND VUBLE_FRAMEWORK_LIBRARIES vuble_platform_linux)
+endif()
 if(TARGET vuble_platform_sdl)
   list(PREPEND VUBLE_FRAMEWORK_LIBRARIES vuble_platform_sdl)
+endif()
+if(TARGET vuble_platform_native)
+  list(PREPEND VUBLE_FRAMEWORK_LIBRARIES vuble_platform_native)
 endif()
 
 add_library(vuble_framework INTERFACE)
@@ -91,7 +98,10 @@ file(RELATIVE_PATH VUBLE_PC_UP "/prefix/${VUBLE_PKGCONFIG_DIR}" "/prefix")
 string(REGEX REPLACE "/$" "" VUBLE_PC_UP "${VUBLE_PC_UP}")
 set(VUBLE_PC_LIBS "")
 foreach(lib ${VUBLE_FRAMEWORK_LIBRARIES})
-  string(APPEND VUBLE_PC_LIBS " -l${lib}")
+  get_target_property(type ${lib} TYPE)
+  if(NOT type STREQUAL "INTERFACE_LIBRARY")
+    string(APPEND VUBLE_PC_LIBS " -l${lib}")
+  endif()
 endforeach()
 set(VUBLE_PC_REQUIRES "gl")
 if(VUBLE_WITH_SDL)

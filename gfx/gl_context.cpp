@@ -11,6 +11,7 @@
 #include "gfx/graphics.h"
 #include "support/error.h"
 #include "system/message_translation.h"
+#include "system/module_resets.h"
 #include "system/startup.h"
 
 namespace {
@@ -34,6 +35,9 @@ NativeLayer& Layer() {
   static auto* layer = new NativeLayer();
   return *layer;
 }
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kGLContext,
+                                       testing_only::ResetGLContextLayer);
 
 constexpr std::uint32_t kWindowedStyle =
     platform::WS_CAPTION | platform::WS_SYSMENU | platform::WS_MINIMIZEBOX;
@@ -459,4 +463,6 @@ std::intptr_t GLWindowProcedure(platform::Handle window, std::uint32_t message,
   }
 }
 
-void ResetGLContextLayerForTest() { Layer() = NativeLayer{}; }
+namespace testing_only {
+void ResetGLContextLayer() { Layer() = NativeLayer{}; }
+}  // namespace testing_only

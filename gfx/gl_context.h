@@ -97,6 +97,8 @@ void SetSwapInterval(int interval);
 std::intptr_t GLWindowProcedure(platform::Handle window, std::uint32_t message,
                                 std::uintptr_t wparam, std::intptr_t lparam);
 
-// Test support: forgets every record, the class registration and the
-// full-screen state without platform calls (the fake is replaced per test).
-void ResetGLContextLayerForTest();
+namespace testing_only {
+// Forgets every record, the class registration and the full-screen state
+// without platform calls (the fake is replaced per test).
+void ResetGLContextLayer();
+}  // namespace testing_only

@@ -9,10 +9,19 @@
 #include "gfx/gl_graphics.h"
 #include "gfx/gl_image_frame.h"
 #include "gfx/overlay.h"
+#include "system/module_resets.h"
 
 std::shared_ptr<TGLFlat2DDriver> glFlat2DDriver;
 
 namespace {
+
+struct GLFlat2DModuleState {
+  bool started = false;
+};
+GLFlat2DModuleState module;
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kGLFlat2D,
+                                       testing_only::ResetGLFlat2D);
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
@@ -298,10 +307,17 @@ void TGLFlat2DDriver::DisableTexture() {
 }
 
 void StartGLFlat2DModule() {
-  static bool started = false;
-  if (started) return;
-  started = true;
+  if (module.started) return;
+  module.started = true;
   StartGLGraphicsModule();
   glFlat2DDriver = std::make_shared<TGLFlat2DDriver>();
   SelectGraphicsDriver(glFlat2DDriver->Create(), BackBufferFlag);
 }
+
+namespace testing_only {
+void ResetGLFlat2D() {
+  TFlat2DGraphics::ClearCurrent();
+  glFlat2DDriver = nullptr;
+  module = GLFlat2DModuleState{};
+}
+}  // namespace testing_only

@@ -78,3 +78,9 @@ extern std::shared_ptr<TGLFlat2DDriver> glFlat2DDriver;
 // BackBufferFlag, so every graphics opened is double-buffered and wrapped
 // for 2D drawing. A second call does nothing.
 void StartGLFlat2DModule();
+
+namespace testing_only {
+// Drops glFlat2DDriver and the current 2D graphics; the next start makes and
+// selects a new driver.
+void ResetGLFlat2D();
+}  // namespace testing_only

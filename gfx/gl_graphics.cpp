@@ -1,6 +1,20 @@
 #include "gfx/gl_graphics.h"
 
+#include "system/module_resets.h"
+
 std::shared_ptr<TGLGraphicsDriver> glGraphicsDriver;
+
+namespace {
+
+struct GLGraphicsModuleState {
+  bool started = false;
+};
+GLGraphicsModuleState module;
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kGLGraphics,
+                                       testing_only::ResetGLGraphics);
+
+}  // namespace
 
 std::shared_ptr<TGraphicsDriver> TGLGraphics::Driver() { return glGraphicsDriver; }
 
@@ -53,10 +67,16 @@ void TGLGraphicsDriver::SetGraphics(const std::shared_ptr<TGraphics>& graphics) 
 void TGLGraphicsDriver::Flip(int sync) { FlipGLContext(sync); }
 
 void StartGLGraphicsModule() {
-  static bool started = false;
-  if (started) return;
-  started = true;
+  if (module.started) return;
+  module.started = true;
   StartGraphicsModule();
   glGraphicsDriver = std::make_shared<TGLGraphicsDriver>();
   SelectGraphicsDriver(glGraphicsDriver, BackBufferFlag);
 }
+
+namespace testing_only {
+void ResetGLGraphics() {
+  glGraphicsDriver = nullptr;
+  module = GLGraphicsModuleState{};
+}
+}  // namespace testing_only

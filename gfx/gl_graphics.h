@@ -37,3 +37,8 @@ extern std::shared_ptr<TGLGraphicsDriver> glGraphicsDriver;
 // Starts the graphics front end, makes glGraphicsDriver and selects it with
 // BackBufferFlag. A second call does nothing.
 void StartGLGraphicsModule();
+
+namespace testing_only {
+// Drops glGraphicsDriver; the next start makes and selects a new one.
+void ResetGLGraphics();
+}  // namespace testing_only

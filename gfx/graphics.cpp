@@ -4,14 +4,17 @@
 #include <utility>
 
 #include "support/format.h"
+#include "support/wrapping.h"
 #include "system/at_exit.h"
 #include "system/hooks.h"
+#include "system/module_resets.h"
 #include "system/polled_input.h"
 #include "system/system_driver.h"
 
 namespace {
 
 struct FrontEnd {
+  bool started = false;
   std::shared_ptr<TGraphicsDriver> currentDriver;
   int defaultFlags = 0;
   std::vector<std::shared_ptr<TGraphicsMode>> modeCache;
@@ -46,6 +49,9 @@ FrontEnd& State() {
   static auto* state = new FrontEnd();
   return *state;
 }
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kGraphics,
+                                       testing_only::ResetGraphics);
 
 void ClearCurrentSettings(FrontEnd& s) {
   s.currentWidth = s.currentHeight = s.currentDepth = s.currentHertz = s.currentFlags = 0;
@@ -167,11 +173,11 @@ int CurrentGraphicsHertz() { return State().currentHertz; }
 int CurrentGraphicsFlags() { return State().currentFlags; }
 
 void StartGraphicsModule() {
-  static bool started = false;
-  if (started) return;
-  started = true;
+  FrontEnd& s = State();
+  if (s.started) return;
+  s.started = true;
   StartPolledInputModule();
-  State().flipHookId = NewHookId();
+  s.flipHookId = NewHookId();
 }
 
 void Flip(int sync) {
@@ -195,7 +201,7 @@ void Flip(int sync) {
     }
     // The clock wraps; the signed difference of the two readings is the wait.
     const std::uint32_t now = static_cast<std::uint32_t>(ElapsedMillis());
-    const std::int32_t wait = static_cast<std::int32_t>(s.syncTime - now);
+    const std::int32_t wait = WrappingDifference(s.syncTime, now);
     if (wait > 0) {
       DelayMillis(wait);
     } else {
@@ -265,10 +271,7 @@ void AdvanceGraphicsSeq() {
 Text LastGraphicsError() { return State().lastError; }
 void SetLastGraphicsError(Text reason) { State().lastError = std::move(reason); }
 
-void ResetGraphicsFrontEndForTest(int seq) {
-  FrontEnd& s = State();
-  const int hookId = s.flipHookId;
-  s = FrontEnd{};
-  s.flipHookId = hookId;
-  s.graphicsSeq = static_cast<std::uint32_t>(seq);
-}
+namespace testing_only {
+void ResetGraphics() { State() = FrontEnd{}; }
+void SetGraphicsSeq(int seq) { State().graphicsSeq = static_cast<std::uint32_t>(seq); }
+}  // namespace testing_only

@@ -30,6 +30,8 @@ class TGraphicsMode : public Object {
 // context, or a wrapper around one). Closed explicitly; Close twice is safe.
 class TGraphics : public Object {
  public:
+  // Does nothing: it holds the first slot of the class's table, so the
+  // operations after it keep their documented places.
   virtual int _pad() { return 0; }
   virtual std::shared_ptr<TGraphicsDriver> Driver() = 0;
   // width, height, depth (0: window), hertz (0: none requested), flags.
@@ -119,6 +121,11 @@ int flipHookId();
 Text LastGraphicsError();
 void SetLastGraphicsError(Text reason);
 
-// Test support: back to the state before any driver was selected, with the
-// sequence number at seq. Does not unregister the exit handler.
-void ResetGraphicsFrontEndForTest(int seq = 1);
+namespace testing_only {
+// Back to the state before the module started: no driver, no graphics, the
+// sequence number at 1. Does not unregister the exit handler.
+void ResetGraphics();
+// Puts the sequence number at seq (which may be 0 or negative, as after a
+// wrap), for the tests of its wrap.
+void SetGraphicsSeq(int seq);
+}  // namespace testing_only

@@ -43,6 +43,8 @@ class TImage : public Object {
   std::vector<std::shared_ptr<TImageFrame>> frames;  // per frame: drawable or Null
   std::vector<int> seqs;  // per frame: graphicsSeq its drawable was made in, 0 for none
 
+  // Does nothing: it holds a slot of the class's table, so the operations
+  // after it keep their documented places.
   int _pad() { return 0; }
   // The drawable of frame index, made by the current 2D driver when there is
   // none from the current graphics generation. Null when none can be made.

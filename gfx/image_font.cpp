@@ -141,7 +141,7 @@ void AddFontLoader(const std::shared_ptr<TFontLoader>& loader) {
 
 std::shared_ptr<TFontLoader> FirstFontLoader() { return fontLoaders; }
 
-void ResetFontLoadersForTest() {
+void testing_only::ResetFontLoaders() {
   // Unlinked one by one, so that a long chain is not freed recursively.
   while (fontLoaders) fontLoaders = std::exchange(fontLoaders->_succ, nullptr);
 }

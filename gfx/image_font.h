@@ -91,8 +91,10 @@ class TImageFont : public Object {
 void AddFontLoader(const std::shared_ptr<TFontLoader>& loader);
 // The head of the chain (Null while it is empty).
 std::shared_ptr<TFontLoader> FirstFontLoader();
-// Test support: empties the chain.
-void ResetFontLoadersForTest();
+namespace testing_only {
+// Empties the chain (the built-in loaders included).
+void ResetFontLoaders();
+}  // namespace testing_only
 
 // The first font a loader of the chain makes from source, or Null.
 std::shared_ptr<TFont> LoadFontFrom(const ObjectPtr& source, int size, int style);

@@ -4,17 +4,10 @@
 #include <chrono>
 #include <cstdio>
 
+#include "support/wrapping.h"
+
 namespace platform {
 namespace {
-
-// Screen and client coordinates are 32-bit and the conversion wraps, as
-// the window system's own does; computed unsigned, so it never overflows.
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t WrappingSub(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
 
 // Log texts are ASCII; other code units show as '?'.
 std::string Narrow(const std::u16string& text) {
@@ -92,7 +85,7 @@ std::size_t FakePlatform::QueuedMessages() const {
 }
 
 void FakePlatform::SetKeyDown(int virtual_key, bool down) {
-  if (virtual_key >= 0 && virtual_key < 256) keys_[static_cast<std::size_t>(virtual_key)] = down;
+  registry_.SetKeyDown(virtual_key, down);
 }
 
 void FakePlatform::SetCursor(std::int32_t x, std::int32_t y) { cursor_ = {x, y}; }
@@ -118,7 +111,7 @@ void FakePlatform::SetDialogTakes(Handle dialog, bool takes) {
 }
 
 Handle FakePlatform::AddForeignWindow(std::int32_t client_width, std::int32_t client_height) {
-  const Handle handle = next_window_++;
+  const Handle handle = registry_.AddWindow(u"");
   Window w;
   w.client_width = client_width;
   w.client_height = client_height;
@@ -228,11 +221,14 @@ std::uint32_t FakePlatform::GetCurrentProcessId() { return ProcessId(); }
 // --- Message queue -----------------------------------------------------------
 
 bool FakePlatform::PeekMessage(Msg& out) {
-  std::lock_guard lock(mutex_);
-  calls_.push_back("PeekMessage");
-  if (queue_.empty()) return false;
-  out = queue_.front();
-  queue_.pop_front();
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back("PeekMessage");
+    if (queue_.empty()) return false;
+    out = queue_.front();
+    queue_.pop_front();
+  }
+  registry_.TrackKeyState(out);
   return true;
 }
 
@@ -250,13 +246,7 @@ void FakePlatform::TranslateMessage(const Msg& msg) {
 
 std::intptr_t FakePlatform::DispatchMessage(const Msg& msg) {
   Log("DispatchMessage(" + Hex(msg.window) + "," + Hex(msg.message) + ")");
-  const auto* w = Find(msg.window);
-  if (w == nullptr) return 0;
-  auto it = classes_.find(w->class_name);
-  if (it == classes_.end() || !it->second) return 0;
-  // Copy: the procedure may register classes while it runs.
-  WindowProcedure procedure = it->second;
-  return procedure(msg.window, msg.message, msg.wparam, msg.lparam);
+  return registry_.CallWindowProcedure(msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
 bool FakePlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std::uintptr_t wparam,
@@ -274,12 +264,7 @@ bool FakePlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std
 std::intptr_t FakePlatform::DefWindowProc(Handle window, std::uint32_t message,
                                           std::uintptr_t wparam, std::intptr_t lparam) {
   Log("DefWindowProc(" + Hex(window) + "," + Hex(message) + "," + Hex(wparam) + ")");
-  // The default handling of Alt+F4 is a close request for the window.
-  if (message == WM_SYSKEYDOWN && wparam == static_cast<std::uintptr_t>(VK_F4)) {
-    QueueMessage(window, WM_CLOSE, 0, 0);
-  }
-  (void)lparam;
-  return 0;
+  return registry_.DefWindowProc(window, message, wparam, lparam);
 }
 
 Handle FakePlatform::GetParent(Handle window) {
@@ -296,8 +281,7 @@ bool FakePlatform::IsDialogMessage(Handle dialog, const Msg& msg) {
 }
 
 std::int16_t FakePlatform::GetKeyState(int virtual_key) {
-  if (virtual_key < 0 || virtual_key > 255) return 0;
-  return keys_[static_cast<std::size_t>(virtual_key)] ? static_cast<std::int16_t>(-128) : 0;
+  return registry_.GetKeyState(virtual_key);
 }
 
 // --- Pointer and cursor ------------------------------------------------------
@@ -333,14 +317,14 @@ bool FakePlatform::ClientToScreen(Handle window, Point& point) {
 
 Handle FakePlatform::SetCapture(Handle window) {
   Log("SetCapture(" + Hex(window) + ")");
-  const Handle previous = capture_;
-  capture_ = window;
+  const Handle previous = registry_.Capture();
+  registry_.SetCapture(window);
   return previous;
 }
 
 bool FakePlatform::ReleaseCapture() {
   Log("ReleaseCapture");
-  capture_ = 0;
+  registry_.SetCapture(0);
   return true;
 }
 
@@ -357,13 +341,13 @@ bool FakePlatform::TrackMouseLeave(Handle window) {
 
 // --- Windows -----------------------------------------------------------------
 
-Handle FakePlatform::GetActiveWindow() { return active_window_; }
-Handle FakePlatform::GetFocus() { return focus_window_; }
+Handle FakePlatform::GetActiveWindow() { return registry_.Active(); }
+Handle FakePlatform::GetFocus() { return registry_.Focus(); }
 
 Handle FakePlatform::SetFocus(Handle window) {
   Log("SetFocus(" + Hex(window) + ")");
-  const Handle previous = focus_window_;
-  focus_window_ = window;
+  const Handle previous = registry_.Focus();
+  registry_.SetFocus(window);
   return previous;
 }
 
@@ -388,8 +372,7 @@ bool FakePlatform::RegisterClass(const std::u16string& name, std::uint32_t style
                                  WindowProcedure procedure) {
   Log("RegisterClass(" + Narrow(name) + "," + Hex(style) + ")");
   if (Failing("RegisterClass")) return false;
-  classes_[name] = std::move(procedure);
-  return true;
+  return registry_.RegisterClass(name, style, std::move(procedure));
 }
 
 bool FakePlatform::GetDesktopRect(Rect& out) {
@@ -415,10 +398,9 @@ Handle FakePlatform::CreateWindowEx(std::uint32_t ex_style, const std::u16string
                                     std::int32_t height) {
   Log("CreateWindowEx(" + Hex(ex_style) + "," + Narrow(class_name) + "," + Narrow(title) + "," +
       Hex(style) + "," + Dec(x) + "," + Dec(y) + "," + Dec(width) + "," + Dec(height) + ")");
-  if (Failing("CreateWindowEx") || classes_.count(class_name) == 0) return 0;
-  const Handle handle = next_window_++;
+  if (Failing("CreateWindowEx") || !registry_.IsClassRegistered(class_name)) return 0;
+  const Handle handle = registry_.AddWindow(class_name);
   Window w;
-  w.class_name = class_name;
   w.title = title;
   w.style = style;
   w.outer = {x, y, x + width, y + height};
@@ -446,12 +428,8 @@ bool FakePlatform::ValidateRect(Handle window) {
 
 bool FakePlatform::DestroyWindow(Handle window) {
   Log("DestroyWindow(" + Hex(window) + ")");
-  auto it = windows_.find(window);
-  if (it == windows_.end()) return false;
-  windows_.erase(it);
-  if (capture_ == window) capture_ = 0;
-  if (active_window_ == window) active_window_ = 0;
-  if (focus_window_ == window) focus_window_ = 0;
+  if (windows_.erase(window) == 0) return false;
+  registry_.RemoveWindow(window);
   return true;
 }
 
@@ -601,9 +579,29 @@ bool FakePlatform::PathExists(const std::u16string& path) {
 }
 
 std::u16string FakePlatform::GetFullPathName(const std::u16string& path) {
-  if (!path.empty() && path[0] == u'/') return path;
-  return current_dir_ + u"/" + path;
+  if (!path.empty() && path[0] == path_separator_) return path;
+  return current_dir_ + path_separator_ + path;
 }
+
+char16_t FakePlatform::GetPathSeparator() { return path_separator_; }
+
+void FakePlatform::SetUnhandledExceptionFilter(ExceptionFilter filter) {
+  Log("SetUnhandledExceptionFilter");
+  exception_filter_ = filter;
+}
+
+void FakePlatform::WriteStandardError(const char* text) {
+  Log("WriteStandardError");
+  standard_error_ += text;
+}
+
+void FakePlatform::SetFatalWatchdog(unsigned seconds) {
+  Log("SetFatalWatchdog(" + Dec(seconds) + ")");
+}
+
+void FakePlatform::HeapOptimizeResources() { Log("HeapOptimizeResources"); }
+
+// --- Errors ------------------------------------------------------------------
 
 std::u16string FakePlatform::LastErrorText() { return last_error_; }
 

@@ -1,10 +1,12 @@
 // A platform for tests: every call is logged as text ("Sleep(16)"), results
 // are scripted, the clock moves only when told (or by Sleep), and any
 // operation can be made to fail. Window messages are queued by the test and
-// dispatched to the registered window procedures like the real platform does.
+// dispatched to the registered window procedures through the window registry
+// the SDL2 platform keeps too, so dispatch, key state and default handling
+// are the real platform's. Process services are recorded, never performed:
+// no fault handler is installed and nothing is written to standard error.
 #pragma once
 
-#include <array>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/window_registry.h"
 #include "platform/windows_macros_push.h"
 
 namespace platform {
@@ -46,16 +49,18 @@ class FakePlatform : public Platform {
                     std::intptr_t lparam);
   std::size_t QueuedMessages() const;
 
+  // Key state as GetKeyState reports it. Retrieved key and button messages
+  // change it too, as on the real platform.
   void SetKeyDown(int virtual_key, bool down);
   // Screen position of the pointer.
   void SetCursor(std::int32_t x, std::int32_t y);
   Point Cursor() const;
   int CursorCounter() const { return cursor_counter_; }
   void SetCursorCounter(int counter) { cursor_counter_ = counter; }
-  Handle Capture() const { return capture_; }
+  Handle Capture() const { return registry_.Capture(); }
 
-  void SetActiveWindow(Handle window) { active_window_ = window; }
-  void SetFocusWindow(Handle window) { focus_window_ = window; }
+  void SetActiveWindow(Handle window) { registry_.SetActive(window); }
+  void SetFocusWindow(Handle window) { registry_.SetFocus(window); }
   void SetIconic(Handle window, bool iconic);
   // The process a window belongs to; windows created here belong to this
   // process (ProcessId()) unless told otherwise.
@@ -111,6 +116,11 @@ class FakePlatform : public Platform {
   void SetCurrentDirectoryText(std::u16string path) { current_dir_ = std::move(path); }
   void AddExistingPath(std::u16string path) { existing_paths_.insert(std::move(path)); }
   void SetMainThread(ThreadId id) { thread_id_ = id; }
+  void SetPathSeparator(char16_t separator) { path_separator_ = separator; }
+  // The filter SetUnhandledExceptionFilter was given (never installed).
+  ExceptionFilter InstalledExceptionFilter() const { return exception_filter_; }
+  // Everything WriteStandardError was given, in order.
+  const std::string& StandardError() const { return standard_error_; }
   // What LastErrorText returns until the next scripted failure, which sets
   // it to the failing operation's name.
   void SetLastErrorText(std::u16string text) { last_error_ = std::move(text); }
@@ -184,14 +194,19 @@ class FakePlatform : public Platform {
   bool SetCurrentDirectory(const std::u16string& path) override;
   bool PathExists(const std::u16string& path) override;
   std::u16string GetFullPathName(const std::u16string& path) override;
+  char16_t GetPathSeparator() override;
+  void SetUnhandledExceptionFilter(ExceptionFilter filter) override;
+  void WriteStandardError(const char* text) override;
+  void SetFatalWatchdog(unsigned seconds) override;
+  void HeapOptimizeResources() override;
   std::u16string LastErrorText() override;
 
   // The device context GetDC gives for a window.
   static Handle DcOf(Handle window) { return window + 0x10000; }
 
  private:
+  // What the fake keeps of a window beside the registry's entry.
   struct Window {
-    std::u16string class_name;
     std::u16string title;
     std::uint32_t style = 0;
     Rect outer;
@@ -216,15 +231,10 @@ class FakePlatform : public Platform {
   std::set<std::string> failing_;
   std::uint32_t clock_ = 0;
   std::deque<Msg> queue_;
-  std::array<bool, 256> keys_{};
+  WindowRegistry registry_{[this](const Msg& msg) { QueueMessage(msg); }};
   Point cursor_;
   int cursor_counter_ = 0;
-  Handle capture_ = 0;
-  Handle active_window_ = 0;
-  Handle focus_window_ = 0;
-  std::map<std::u16string, WindowProcedure> classes_;
   std::map<Handle, Window> windows_;
-  Handle next_window_ = 0x100;
   Handle next_context_ = 0x900000;
   std::set<Handle> contexts_;
   Handle current_context_ = 0;
@@ -248,6 +258,9 @@ class FakePlatform : public Platform {
   std::u16string current_dir_ = u"/home/user";
   std::set<std::u16string> existing_paths_;
   ThreadId thread_id_ = 1;
+  char16_t path_separator_ = u'/';
+  ExceptionFilter exception_filter_ = nullptr;
+  std::string standard_error_;
   mutable std::u16string last_error_;
 };
 

@@ -1,12 +1,17 @@
-// The platform seam: the window-system, GL-context, message-pump, clock,
-// dialog and process operations that the system and graphics layers call,
-// shaped after the Win32 operations they stand for. Messages carry the Win32
-// numbers and wParam/lParam packing, so the translation table and the window
+// The platform seam: every operation the system and graphics layers need of
+// the operating system, shaped after the Win32 operations they stand for:
+// windows, GL contexts, the message pump, the clock, dialogs and the
+// process services (the fatal-fault filter, memory, paths, helper
+// programs). Messages carry the Win32 numbers and wParam/lParam packing
+// (platform/message_packing.h), so the translation table and the window
 // procedure are written once above this seam and tested through the fake.
 //
 // The platform only reports (delivers messages, answers queries); shared
-// state is changed by the layers above. Implementations: platform/sdl/
-// (SDL2 and the system OpenGL) and FakePlatform (records every call).
+// state is changed by the layers above. Implementations: FakePlatform
+// (records every call); on Linux platform/sdl/ (SDL2 and the system OpenGL)
+// on top of platform/linux/ (the process services); on Windows
+// platform/win32/. Programs install theirs through InstallNativePlatform
+// (platform/native_platform.h).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_packing.h"
 #include "platform/virtual_keys.h"
 #include "platform/windows_macros_push.h"
 
@@ -81,6 +87,10 @@ struct FileDialog {
   int filter_index = 0;  // 1-based group selected when the dialog opens; 0 none
   bool save = false;     // save dialog (asks before overwriting)
 };
+
+// The filter of fatal platform exceptions (SetUnhandledExceptionFilter): gets
+// the exception code and ends the process.
+using ExceptionFilter = void (*)(std::uint32_t code);
 
 // A folder-browser request.
 struct FolderDialog {
@@ -181,12 +191,34 @@ class Platform {
   // Opens a URL with the desktop's default action; above 32 on success.
   virtual std::intptr_t ShellExecute(const std::u16string& url) = 0;
 
-  // Process.
+  // Process: the executable, the current directory and paths.
   virtual std::u16string GetModuleFileName() = 0;  // the executable's full path
   virtual std::u16string GetCurrentDirectory() = 0;
   virtual bool SetCurrentDirectory(const std::u16string& path) = 0;
   virtual bool PathExists(const std::u16string& path) = 0;  // a file or folder
   virtual std::u16string GetFullPathName(const std::u16string& path) = 0;
+  // The character between the folders of a path: "/" or "\".
+  virtual char16_t GetPathSeparator() = 0;
+
+  // Process: fatal faults. The filter runs on the faulting thread, inside the
+  // platform's fault handling, with the platform's 32-bit exception code
+  // (0xC0000005 for an access violation, ...); it reports and must not
+  // return. Installing again replaces it.
+  virtual void SetUnhandledExceptionFilter(ExceptionFilter filter) = 0;
+  // Async-signal-safe: writes text to standard error, unbuffered (WriteFile
+  // on the standard error handle). For the fault report's first line.
+  virtual void WriteStandardError(const char* text) = 0;
+  // Async-signal-safe, for the fault report: puts fault handling back to the
+  // platform's default (a second fault ends the process at once instead of
+  // re-entering the report) and ends the process if it still runs after the
+  // given seconds. Arming again replaces the time.
+  virtual void SetFatalWatchdog(unsigned seconds) = 0;
+
+  // Process: memory. Lets the allocator hand freed large blocks back to the
+  // system at once instead of keeping them for reuse (HeapSetInformation
+  // with HeapOptimizeResources), so a long run keeps no memory it freed.
+  // Called once by a program's entry, before it allocates much.
+  virtual void HeapOptimizeResources() = 0;
 
   // Why the last failed operation failed, in the platform's own words (for
   // example why no window could be opened); empty when nothing failed yet.
@@ -300,28 +332,6 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
-
-// lParam and wParam packing.
-constexpr std::int16_t LowSigned(std::intptr_t value) {
-  return static_cast<std::int16_t>(
-      static_cast<std::uint16_t>(static_cast<std::uintptr_t>(value) & 0xFFFF));
-}
-constexpr std::int16_t HighSigned(std::intptr_t value) {
-  return static_cast<std::int16_t>(
-      static_cast<std::uint16_t>((static_cast<std::uintptr_t>(value) >> 16) & 0xFFFF));
-}
-constexpr std::uint16_t LowWord(std::uintptr_t value) {
-  return static_cast<std::uint16_t>(value & 0xFFFF);
-}
-constexpr std::uint16_t HighWord(std::uintptr_t value) {
-  return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
-}
-// Two signed 16-bit coordinates as an lParam (MAKELPARAM).
-constexpr std::intptr_t MakePointLParam(std::int32_t x, std::int32_t y) {
-  return static_cast<std::intptr_t>(
-      static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) |
-      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
-}
 
 }  // namespace platform
 

@@ -161,6 +161,7 @@
 #pragma pop_macro("WA_ACTIVE")
 #pragma pop_macro("WA_CLICKACTIVE")
 #pragma pop_macro("WA_INACTIVE")
+#pragma pop_macro("WHEEL_DELTA")
 #pragma pop_macro("WM_ACTIVATE")
 #pragma pop_macro("WM_CHAR")
 #pragma pop_macro("WM_CLOSE")

@@ -326,6 +326,8 @@
 #undef WA_CLICKACTIVE
 #pragma push_macro("WA_INACTIVE")
 #undef WA_INACTIVE
+#pragma push_macro("WHEEL_DELTA")
+#undef WHEEL_DELTA
 #pragma push_macro("WM_ACTIVATE")
 #undef WM_ACTIVATE
 #pragma push_macro("WM_CHAR")

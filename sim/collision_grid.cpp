@@ -11,7 +11,6 @@ constexpr double kRelativeMargin = collisiongrid::kRelativeMargin;
 constexpr double kAbsoluteMargin = collisiongrid::kAbsoluteMargin;
 constexpr std::int32_t kSpan = collisiongrid::kSpan;
 constexpr std::uint64_t kStripMask = collisiongrid::kStrips - 1;
-constexpr int kCollisionsPerWalk = 4;
 // How far a pushed body may move from where it was entered and keep its
 // place in the sets, as a share of the widest reach (twice the largest
 // radius). Wider strips against fewer drifted bodies.

@@ -10,6 +10,11 @@
 
 #include "sim/body.h"
 
+// A body's collision walk ends after its fourth resolved collision, not the
+// third: the same limit for the walk along the list and the walk through the
+// grid, so both resolve the same collisions.
+inline constexpr int kCollisionsPerWalk = 4;
+
 // The index holds positions in a table of bodies, entered where they are
 // when the step pass begins. The plane is cut into vertical and horizontal
 // strips; every strip keeps the bit set of the bodies whose centre lies in

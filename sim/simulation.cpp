@@ -13,7 +13,6 @@ constexpr double kPointerStrength = 0.10000000149011612;  // 0.1 in single preci
 constexpr double kDamping = 0.9800000190734863;           // 0.98 in single precision
 constexpr double kCellSize = 2.5;
 constexpr double kPixelsPerCell = 2.0;
-constexpr int kCollisionsPerWalk = 4;
 
 // The integer part of v, or nothing when v is not a number or lies outside
 // the 32-bit range.

@@ -1,6 +1,6 @@
 // The raised error of the system: an exception carrying the system's exact
-// text. main() catches it at one place, writes the text to standard error
-// and exits with status -1.
+// text. The program entry, RunProgram (system/startup.h), catches it at one
+// place, writes the text to standard error and exits with status -1.
 #pragma once
 
 #include <stdexcept>

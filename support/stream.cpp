@@ -1,64 +1,51 @@
 #include "support/stream.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "support/format.h"
-
-// Windows's C library has no close-on-exec flag and opens in text mode
-// unless told otherwise.
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
 
 std::shared_ptr<TFileStream> TFileStream::Open(const Text& path) {
   // A NUL inside the name would silently open a different, shorter path.
   if (path.empty() || path.find(u'\0') != Text::npos) return nullptr;
-  const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_BINARY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  return std::make_shared<TFileStream>(fd);
+  const std::string utf8 = ToUtf8(path);
+  const std::filesystem::path native(std::u8string(utf8.begin(), utf8.end()));
+  // Decided before opening, as opening a FIFO blocks until a writer comes.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(native, error)) return nullptr;
+  std::filebuf file;
+  if (file.open(native, std::ios::in | std::ios::binary) == nullptr) return nullptr;
+  return std::make_shared<TFileStream>(std::move(file));
 }
 
 TFileStream::~TFileStream() { TFileStream::Close(); }
 
 std::int64_t TFileStream::Pos() {
-  if (_fd < 0) return -1;
-  const off_t pos = ::lseek(_fd, 0, SEEK_CUR);
+  if (!_file.is_open()) return -1;
+  const std::streamoff pos = _file.pubseekoff(0, std::ios::cur, std::ios::in);
   return pos < 0 ? -1 : static_cast<std::int64_t>(pos);
 }
 
 std::int64_t TFileStream::Seek(std::int64_t pos) {
-  if (_fd < 0) throw TStreamError("Seek on a closed stream");
-  const off_t result = pos < 0 ? -1 : ::lseek(_fd, static_cast<off_t>(pos), SEEK_SET);
+  if (!_file.is_open()) throw TStreamError("Seek on a closed stream");
+  const std::streamoff result =
+      pos < 0 ? std::streamoff{-1}
+              : std::streamoff(_file.pubseekpos(static_cast<std::streamoff>(pos), std::ios::in));
   if (result < 0)
     throw TStreamError(Format("Unable to seek to position %lld", static_cast<long long>(pos)));
   return static_cast<std::int64_t>(result);
 }
 
 std::int64_t TFileStream::Read(void* buf, std::int64_t count) {
-  if (_fd < 0) throw TStreamError("Read from a closed stream");
-  auto* out = static_cast<char*>(buf);
-  std::int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::read(_fd, out + done, static_cast<std::size_t>(count - done));
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw TStreamError("Error reading from stream");
-    }
-    done += n;
-  }
-  return done;
+  if (!_file.is_open()) throw TStreamError("Read from a closed stream");
+  if (count <= 0) return 0;
+  return static_cast<std::int64_t>(
+      _file.sgetn(static_cast<char*>(buf), static_cast<std::streamsize>(count)));
 }
 
 void TFileStream::Close() {
-  if (_fd >= 0) ::close(_fd);
-  _fd = -1;
+  if (_file.is_open()) _file.close();
 }
 
 TStreamPtr ReadStream(const ObjectPtr& source) {

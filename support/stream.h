@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 
 #include "support/error.h"
@@ -34,12 +35,16 @@ class TStream : public Object {
 
 using TStreamPtr = std::shared_ptr<TStream>;
 
-// A read-only stream over a file of the local file system.
+// A read-only stream over a regular file of the local file system, through
+// the standard library's file buffer.
 class TFileStream : public TStream {
  public:
-  // Opens the file at path (UTF-8 on the way to the system); Null when it
-  // cannot be opened.
+  // Opens the regular file at path (symbolic links followed); Null when
+  // there is none or it cannot be opened. Anything else (a folder, a FIFO, a
+  // device) gives Null too, at once: opening a FIFO would wait for a writer,
+  // and a device may never end.
   static std::shared_ptr<TFileStream> Open(const Text& path);
+  explicit TFileStream(std::filebuf&& file) : _file(std::move(file)) {}
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -49,10 +54,8 @@ class TFileStream : public TStream {
   std::int64_t Read(void* buf, std::int64_t count) override;
   void Close() override;
 
-  explicit TFileStream(int fd) : _fd(fd) {}
-
  private:
-  int _fd = -1;
+  std::filebuf _file;
 };
 
 // Opens a source for reading: a source that already is a stream is used as

@@ -36,6 +36,15 @@ int Box(const Text& text, int serious, std::uint32_t buttons) {
 
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
+// Paths are written with "/"; the platform's requesters take its own
+// separator.
+Text WithSeparator(Text path, char16_t separator) {
+  for (auto& c : path) {
+    if (c == u'/') c = separator;
+  }
+  return path;
+}
+
 bool StartsWithNoCase(const Text& text, const Text& prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -126,14 +135,16 @@ int Proceed(const Text& text, int serious) {
 Text RequestFile(const Text& text, const Text& extensions, int save, const Text& path) {
   platform::FileDialog request;
   request.title = text;
-  // "/" is this platform's separator: the text before the last one is the
-  // starting folder, the rest the proposed name.
-  const std::size_t slash = path.rfind(u'/');
-  if (slash == Text::npos) {
-    request.file_name = path;
+  // The text before the last separator is the starting folder, the rest the
+  // proposed name; a path in the root keeps the root as its folder.
+  const char16_t separator = platform::Current().GetPathSeparator();
+  const Text native = WithSeparator(path, separator);
+  const std::size_t last = native.rfind(separator);
+  if (last == Text::npos) {
+    request.file_name = native;
   } else {
-    request.initial_dir = path.substr(0, slash == 0 ? 1 : slash);
-    request.file_name = path.substr(slash + 1);
+    request.initial_dir = native.substr(0, last == 0 ? 1 : last);
+    request.file_name = native.substr(last + 1);
   }
   request.filter = FileTypeFilter(extensions);
   request.filter_index = NaturalFilterIndex(request.filter, request.file_name);
@@ -154,7 +165,8 @@ Text RequestDir(const Text& text, const Text& path) {
   FocusKeeper focus;
   platform::Platform& os = platform::Current();
   request.owner = os.GetActiveWindow();
-  if (!path.empty()) request.initial_path = os.GetFullPathName(path);
+  if (!path.empty())
+    request.initial_path = os.GetFullPathName(WithSeparator(path, os.GetPathSeparator()));
   Text chosen;
   return os.BrowseForFolder(request, chosen) ? chosen : Text();
 }
@@ -183,6 +195,8 @@ Text CompleteURL(const Text& url) {
 
 namespace {
 
+// The standard library's local time: every call runs on the main thread, so
+// std::localtime's shared result is not raced.
 Text LocalTimeText(const char* format) {
   // The texts are made on the main thread only, so std::localtime's shared
   // result is not raced.

@@ -2,14 +2,21 @@
 
 #include "support/error.h"
 #include "system/hooks.h"
+#include "system/module_resets.h"
 
 int EventEmitHookId = -1;
 
 namespace {
 
-Text registeredIdText = u"}";
-std::uint32_t userIdCounter = 0x80000000u;
-bool eventsStarted = false;
+struct EventModuleState {
+  bool started = false;
+  Text registeredIdText = u"}";
+  std::uint32_t userIdCounter = 0x80000000u;  // the last user id handed out
+};
+EventModuleState events;
+
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kEvents,
+                                       testing_only::ResetEvents);
 
 struct BuiltInId {
   std::int32_t id;
@@ -93,24 +100,24 @@ std::shared_ptr<TEvent> TEvent::Create(std::int32_t id, ObjectPtr source, std::i
 }
 
 std::int32_t TEvent::AllocUserId() {
-  ++userIdCounter;  // unsigned: wraps instead of overflowing
-  return static_cast<std::int32_t>(userIdCounter);
+  ++events.userIdCounter;  // unsigned: wraps instead of overflowing
+  return static_cast<std::int32_t>(events.userIdCounter);
 }
 
 void TEvent::RegisterId(std::int32_t id, const Text& description) {
-  registeredIdText += DecimalText(id) + u"{" + description + u"}";
+  events.registeredIdText += DecimalText(id) + u"{" + description + u"}";
 }
 
 Text TEvent::DescriptionForId(std::int32_t id) {
   // Every entry is preceded by "}", so "}id{" cannot match inside another
   // entry's number.
   const Text key = u"}" + DecimalText(id) + u"{";
-  const auto at = registeredIdText.find(key);
+  const auto at = events.registeredIdText.find(key);
   if (at == Text::npos) return Text();
   const auto start = at + key.size();
-  const auto end = registeredIdText.find(u'}', start);
+  const auto end = events.registeredIdText.find(u'}', start);
   if (end == Text::npos) return Text();
-  return registeredIdText.substr(start, end - start);
+  return events.registeredIdText.substr(start, end - start);
 }
 
 void EmitNewEvent(std::int32_t id, ObjectPtr source, std::int32_t data, std::int32_t mods,
@@ -129,11 +136,11 @@ std::int32_t NewUserEventId(const Text& description) {
   return id;
 }
 
-const Text& RegisteredIdText() { return registeredIdText; }
+const Text& RegisteredIdText() { return events.registeredIdText; }
 
 void StartEventModule() {
-  if (eventsStarted) return;
-  eventsStarted = true;
+  if (events.started) return;
+  events.started = true;
   StartHookModule();
   EventEmitHookId = NewHookId();
   for (const auto& entry : kBuiltInIds) TEvent::RegisterId(entry.id, AsciiText(entry.description));
@@ -141,9 +148,7 @@ void StartEventModule() {
 
 namespace testing_only {
 void ResetEvents() {
-  registeredIdText = u"}";
-  userIdCounter = 0x80000000u;
-  eventsStarted = false;
+  events = EventModuleState{};
   EventEmitHookId = -1;
 }
 }  // namespace testing_only

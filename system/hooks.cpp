@@ -4,12 +4,19 @@
 
 #include "support/error.h"
 #include "support/format.h"
+#include "system/module_resets.h"
 
 namespace {
 
-std::array<std::shared_ptr<THook>, kHookChainCount> hookChains;
-int hookIdCounter = -1;  // the last id handed out
-bool hooksStarted = false;
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kHooks, testing_only::ResetHooks);
+
+struct HookModuleState {
+  bool started = false;
+  int idCounter = -1;  // the last id handed out
+  // All 256 heads start empty.
+  std::array<std::shared_ptr<THook>, kHookChainCount> chains;
+};
+HookModuleState hooks;
 
 // The chain table must never be indexed outside its bounds, whatever id the
 // caller passes.
@@ -35,13 +42,13 @@ ObjectPtr THook::UninitializedHookFunction(int, ObjectPtr, ObjectPtr) {
 int NewHookId() {
   // Once exhausted the counter stays above the limit, so every later call
   // fails too (and the counter cannot overflow).
-  if (hookIdCounter < kHookChainCount) ++hookIdCounter;
-  if (hookIdCounter >= kHookChainCount) throw RuntimeError(u"Too many hook ids");
-  return hookIdCounter;
+  if (hooks.idCounter < kHookChainCount) ++hooks.idCounter;
+  if (hooks.idCounter >= kHookChainCount) throw RuntimeError(u"Too many hook ids");
+  return hooks.idCounter;
 }
 
 void InsertHook(int id, HookFunction func, ObjectPtr context, std::int32_t priority) {
-  auto& head = hookChains[ChainIndex(id)];
+  auto& head = hooks.chains[ChainIndex(id)];
   auto hook = std::make_shared<THook>();
   hook->priority = priority;
   hook->func = OrReporter(func);
@@ -64,7 +71,7 @@ void InsertHook(int id, HookFunction func, ObjectPtr context, std::int32_t prior
 ObjectPtr RunHookChain(int id, ObjectPtr data) {
   // Holding the current hook keeps it (and its succ) valid even if its own
   // function deletes it from the chain.
-  std::shared_ptr<THook> hook = hookChains[ChainIndex(id)];
+  std::shared_ptr<THook> hook = hooks.chains[ChainIndex(id)];
   while (hook) {
     data = hook->func(id, std::move(data), hook->context);
     hook = hook->succ;
@@ -74,7 +81,7 @@ ObjectPtr RunHookChain(int id, ObjectPtr data) {
 
 void DeleteHook(int id, HookFunction func, const ObjectPtr& context) {
   func = OrReporter(func);  // finds a hook inserted with no function
-  std::shared_ptr<THook>* link = &hookChains[ChainIndex(id)];
+  std::shared_ptr<THook>* link = &hooks.chains[ChainIndex(id)];
   while (*link) {
     THook& hook = **link;
     if (hook.func == func && hook.context == context) {
@@ -85,18 +92,13 @@ void DeleteHook(int id, HookFunction func, const ObjectPtr& context) {
   }
 }
 
-std::shared_ptr<THook> HookChainHead(int id) { return hookChains[ChainIndex(id)]; }
+std::shared_ptr<THook> HookChainHead(int id) { return hooks.chains[ChainIndex(id)]; }
 
 void StartHookModule() {
-  if (hooksStarted) return;
-  hooksStarted = true;
-  // The table itself is static storage: all 256 heads start empty.
+  if (hooks.started) return;
+  hooks.started = true;
 }
 
 namespace testing_only {
-void ResetHooks() {
-  for (auto& head : hookChains) head.reset();
-  hookIdCounter = -1;
-  hooksStarted = false;
-}
+void ResetHooks() { hooks = HookModuleState{}; }
 }  // namespace testing_only

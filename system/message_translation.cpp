@@ -1,8 +1,7 @@
 #include "system/message_translation.h"
 
 #include "system/events.h"
-
-SystemDriverState driverState;
+#include "system/system_driver.h"
 
 namespace {
 
@@ -56,8 +55,8 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
     case pf::WM_KEYDOWN:
     case pf::WM_SYSKEYDOWN:
       if (IsKeyCode(wparam)) {
-        const bool repeat = (static_cast<std::uintptr_t>(lparam) >> 30) & 1u;
-        Emit(repeat ? KeyRepeat : KeyDown, source, KeyCodeFor(wparam, lparam), mods, 0, 0);
+        Emit(pf::KeyWasDown(lparam) ? KeyRepeat : KeyDown, source, KeyCodeFor(wparam, lparam), mods,
+             0, 0);
       }
       break;
     case pf::WM_KEYUP:
@@ -99,7 +98,7 @@ void TranslateWindowMessage(Handle window, std::uint32_t message, std::uintptr_t
     }
     case pf::WM_MOUSEWHEEL: {
       // One notch is 120; a partial notch truncates toward zero.
-      const std::int32_t delta = static_cast<std::int16_t>(pf::HighWord(wparam));
+      const std::int32_t delta = pf::GetWheelDelta(wparam);
       pf::Point point{SignedLow(lparam), SignedHigh(lparam)};  // screen coordinates
       pf::Current().ScreenToClient(window, point);
       Emit(MouseWheel, source, delta / 120, mods, point.x, point.y);
@@ -144,18 +143,10 @@ void RecomputeModifierMask() {
 }
 
 std::int32_t KeyCodeFor(std::uintptr_t wparam, std::intptr_t lparam) {
-  const auto bits = static_cast<std::uintptr_t>(lparam);
-  std::uint32_t scan = static_cast<std::uint32_t>((bits >> 16) & 0x7Fu);
-  if ((bits >> 24) & 1u) scan += 128;
-  switch (scan) {
-    case 0x2A: return platform::VK_LSHIFT;
-    case 0x36: return platform::VK_RSHIFT;
-    case 0x1D: return platform::VK_LCONTROL;
-    case 0x9D: return platform::VK_RCONTROL;
-    case 0x38: return platform::VK_LMENU;
-    case 0xB8: return platform::VK_RMENU;
-    default: return static_cast<std::int32_t>(wparam);  // 1..255, checked by the caller
-  }
+  // Only the scan code decides for shift, control and alt, not wParam.
+  const int sided = platform::SidedModifierKey(platform::ExtendedScanCode(lparam));
+  if (sided != 0) return sided;
+  return static_cast<std::int32_t>(wparam);  // 1..255, checked by the caller
 }
 
 void TrackPointerOver(Handle window, std::int32_t x, std::int32_t y, const ObjectPtr& source) {
@@ -184,7 +175,3 @@ void ApplyPointerVisibility() {
   const int counter = p.ShowCursor(show);
   if (counter != 0 && counter != -1) p.ShowCursor(!show);
 }
-
-namespace testing_only {
-void ResetMessageTranslation() { driverState = SystemDriverState{}; }
-}  // namespace testing_only

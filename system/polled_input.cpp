@@ -2,8 +2,10 @@
 
 #include <array>
 
+#include "support/wrapping.h"
 #include "system/events.h"
 #include "system/hooks.h"
+#include "system/module_resets.h"
 #include "system/system_driver.h"
 
 namespace {
@@ -13,6 +15,7 @@ constexpr std::size_t kButtonCount = 4;
 constexpr std::uint32_t kCharQueueSize = 256;
 
 struct PolledInputState {
+  bool started = false;
   std::array<std::int32_t, kKeyCount> keyStates{};
   std::array<std::int32_t, kKeyCount> keyHitCounts{};
   std::array<std::int32_t, kCharQueueSize> charQueue{};
@@ -31,16 +34,12 @@ struct PolledInputState {
 };
 
 PolledInputState state;
-bool polledInputStarted = false;
 
-// Wrapping 32-bit arithmetic: counts and positions come from events that the
-// program itself may emit with any values.
-std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kPolledInput,
+                                       testing_only::ResetPolledInput);
+
+// Counts and positions wrap: they come from events that the program itself
+// may emit with any values.
 
 bool IsKey(std::int32_t key) { return key >= 0 && key < static_cast<std::int32_t>(kKeyCount); }
 bool IsButton(std::int32_t button) {
@@ -50,7 +49,7 @@ bool IsButton(std::int32_t button) {
 std::int32_t Delta(std::size_t axis) {
   PumpSystemEvents();
   const std::int32_t now = state.pointerLocation[axis];
-  const std::int32_t delta = WrapSub(now, state.lastPointerLocation[axis]);
+  const std::int32_t delta = WrappingSub(now, state.lastPointerLocation[axis]);
   state.lastPointerLocation[axis] = now;
   return delta;
 }
@@ -58,7 +57,7 @@ std::int32_t Delta(std::size_t axis) {
 void Press(std::int32_t& held, std::int32_t& hits) {
   if (held != 0) return;  // auto-repeat and repeated downs count once
   held = 1;
-  hits = WrapAdd(hits, 1);
+  hits = WrappingAdd(hits, 1);
 }
 
 }  // namespace
@@ -226,7 +225,7 @@ ObjectPtr PolledInputHook(int, ObjectPtr data, ObjectPtr) {
       state.pointerLocation[0] = event->x;
       state.pointerLocation[1] = event->y;
       break;
-    case MouseWheel: state.pointerLocation[2] = WrapAdd(state.pointerLocation[2], value); break;
+    case MouseWheel: state.pointerLocation[2] = WrappingAdd(state.pointerLocation[2], value); break;
     case AppSuspend:
       ClearKeyState();
       ClearMouseState();
@@ -244,8 +243,8 @@ ObjectPtr PolledInputHook(int, ObjectPtr data, ObjectPtr) {
 }
 
 void StartPolledInputModule() {
-  if (polledInputStarted) return;
-  polledInputStarted = true;
+  if (state.started) return;
+  state.started = true;
   StartSystemModule();
   // The state is static storage, zero from the start.
 }
@@ -256,6 +255,5 @@ void ResetPolledInput() {
     DeleteHook(EventEmitHookId, PolledInputHook, nullptr);
   }
   state = PolledInputState{};
-  polledInputStarted = false;
 }
 }  // namespace testing_only

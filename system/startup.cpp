@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/posix_fatal.h"
 #include "support/error.h"
 #include "system/deferred_calls.h"
 
@@ -59,7 +58,7 @@ void RuntimeStartup(int argc, const char* const* argv) {
 }
 
 int RunProgram(int argc, char** argv, void (*program)()) {
-  platform::posix_fatal::InstallFatalSignalHandlers(FatalExceptionFilter);
+  platform::Current().SetUnhandledExceptionFilter(FatalExceptionFilter);
   try {
     RuntimeStartup(argc, argv);
     program();
@@ -110,9 +109,10 @@ const char* FatalExceptionName(std::uint32_t code) {
 }
 
 void WriteFatalExceptionLine(std::uint32_t code) {
-  platform::posix_fatal::WriteToStandardError("Windows exception: ");
-  platform::posix_fatal::WriteToStandardError(FatalExceptionName(code));
-  platform::posix_fatal::WriteToStandardError("\n");
+  platform::Platform& os = platform::Current();
+  os.WriteStandardError("Windows exception: ");
+  os.WriteStandardError(FatalExceptionName(code));
+  os.WriteStandardError("\n");
 }
 
 bool ShowFatalExceptionBox(std::uint32_t code) {
@@ -122,22 +122,24 @@ bool ShowFatalExceptionBox(std::uint32_t code) {
                        u"Windows exception", 0) != 0;
 }
 
-// Runs inside the fault-signal handler. Only the first line is written with
-// async-signal-safe calls; the box and std::exit are not safe there (the
-// fault may have struck inside the allocator or the window system while it
-// held a lock). That is accepted for a process that is ending anyway, and
-// bounded: the fault signals are back at their default action, so a second
-// fault ends the process at once, and the watchdog's SIGALRM ends it if the
-// box or an at-exit handler hangs. The standard-error line is the report
-// that always survives, also where no box can be shown.
+// Runs inside the platform's fault handling (on Linux a fault-signal
+// handler). Only the first line is written with async-signal-safe calls;
+// the box and std::exit are not safe there (the fault may have struck inside
+// the allocator or the window system while it held a lock). That is accepted
+// for a process that is ending anyway, and bounded: arming the watchdog puts
+// fault handling back to the default, so a second fault ends the process at
+// once, and the watchdog ends it if the box or an at-exit handler hangs. The
+// standard-error line is the report that always survives, also where no box
+// can be shown.
 void FatalExceptionFilter(std::uint32_t code) {
   WriteFatalExceptionLine(code);
-  platform::posix_fatal::ArmWatchdog(kBoxWatchdogSeconds);
+  platform::Platform& os = platform::Current();
+  os.SetFatalWatchdog(kBoxWatchdogSeconds);
   try {
     ShowFatalExceptionBox(code);
   } catch (...) {
     // The report is already on standard error; the process ends either way.
   }
-  platform::posix_fatal::ArmWatchdog(kExitWatchdogSeconds);
+  os.SetFatalWatchdog(kExitWatchdogSeconds);
   std::exit(kFatalExitStatus);
 }

@@ -52,14 +52,15 @@ int RunProgram(int argc, char** argv, void (*program)());
 // code not in the table. Async-signal-safe.
 const char* FatalExceptionName(std::uint32_t code);
 
-// The report of a fatal platform exception: "Windows exception: NAME" and a
-// newline on standard error (async-signal-safe), and the box.
+// The first line of the report of a fatal platform exception: "Windows
+// exception: NAME" and a newline on standard error (async-signal-safe).
 void WriteFatalExceptionLine(std::uint32_t code);
 // The box: the name as its text, captioned "Windows exception", one OK
 // button (style 0), owned by the active window. False when no box could be
 // shown (no display, or no platform installed).
 bool ShowFatalExceptionBox(std::uint32_t code);
 
-// Installed as the fault-signal filter: reports the exception and ends the
-// process with status -1 (255) through the at-exit handlers.
+// Installed as the platform's filter of unhandled exceptions: reports the
+// exception and ends the process with status -1 (255) through the at-exit
+// handlers.
 [[noreturn]] void FatalExceptionFilter(std::uint32_t code);

@@ -6,13 +6,15 @@
 #include "system/dialogs.h"
 #include "system/events.h"
 #include "system/message_translation.h"
+#include "system/module_resets.h"
 
 std::shared_ptr<TSystemDriver> systemDriver;
+SystemDriverState driverState;
 
 namespace {
 
-bool systemModuleStarted = false;
-bool pumpGuard = false;  // set while PumpSystemEvents or AwaitSystemEvents runs
+const testing_only::ModuleReset kReset(testing_only::ModuleRank::kSystemDriver,
+                                       testing_only::ResetSystemDriver);
 
 [[noreturn]] void AbstractMethod() { throw RuntimeError(u"Attempt to call abstract method"); }
 
@@ -24,8 +26,8 @@ TSystemDriver& Driver() {
 // Clears the pump guard on the way out, also when a window procedure raises.
 class PumpGuard {
  public:
-  PumpGuard() { pumpGuard = true; }
-  ~PumpGuard() { pumpGuard = false; }
+  PumpGuard() { driverState.pumpGuard = true; }
+  ~PumpGuard() { driverState.pumpGuard = false; }
   PumpGuard(const PumpGuard&) = delete;
   PumpGuard& operator=(const PumpGuard&) = delete;
 };
@@ -137,14 +139,14 @@ Text TWin32SystemDriver::RequestDir(const Text& text, const Text& path) {
 std::int32_t TWin32SystemDriver::OpenURL(const Text& url) { return dialogs::OpenURL(url); }
 
 void PumpSystemEvents() {
-  if (pumpGuard) return;
+  if (driverState.pumpGuard) return;
   TSystemDriver& driver = Driver();
   PumpGuard guard;
   driver.Poll();
 }
 
 void AwaitSystemEvents() {
-  if (pumpGuard) return;
+  if (driverState.pumpGuard) return;
   TSystemDriver& driver = Driver();
   PumpGuard guard;
   driver.Wait();
@@ -177,17 +179,15 @@ void DelayMillis(std::int32_t ms) {
 }
 
 void StartSystemModule() {
-  if (systemModuleStarted) return;
-  systemModuleStarted = true;
+  if (driverState.moduleStarted) return;
+  driverState.moduleStarted = true;
   StartEventModule();
   systemDriver = std::make_shared<TWin32SystemDriver>();
 }
 
 namespace testing_only {
-void ResetSystemModule() {
+void ResetSystemDriver() {
   systemDriver.reset();
-  systemModuleStarted = false;
-  pumpGuard = false;
-  testing_only::ResetMessageTranslation();
+  driverState = SystemDriverState{};
 }
 }  // namespace testing_only

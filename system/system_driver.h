@@ -54,6 +54,22 @@ class TWin32SystemDriver : public TSystemDriver {
 
 extern std::shared_ptr<TSystemDriver> systemDriver;
 
+// The system driver's process-wide state: the module's, the driver
+// start-up's, the pump's and the message translation's
+// (system/message_translation.h).
+struct SystemDriverState {
+  bool moduleStarted = false;  // StartSystemModule ran
+  bool started = false;        // the driver start-up ran; its exit handler has not
+  bool pumpGuard = false;      // set while PumpSystemEvents or AwaitSystemEvents runs
+  int wideCharacterFlag = 0;   // 1: texts go to the platform as UTF-16
+  platform::ThreadId mainThreadId = 0;
+  std::int32_t modifierMask = 0;           // kModShift | kModControl | kModAlt | kModSystem
+  platform::Handle pointerOverWindow = 0;  // the application window under the pointer
+  ObjectPtr enteredSource;         // source given when the pointer entered pointerOverWindow
+  std::int32_t pointerWanted = 0;  // 1: show the system pointer over our windows
+};
+extern SystemDriverState driverState;
+
 // Front end. A pump or await made while one is running (from a hook during
 // a pump) returns at once, so no message is handled twice.
 void PumpSystemEvents();
@@ -81,5 +97,5 @@ void StartSystemModule();
 namespace testing_only {
 // Drops the driver and all its state (the exit handler then does nothing),
 // so the next StartSystemModule runs the start-up again.
-void ResetSystemModule();
+void ResetSystemDriver();
 }  // namespace testing_only

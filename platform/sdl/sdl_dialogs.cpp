@@ -1,7 +1,4 @@
-// The SDL2 platform's message boxes, and the file and folder dialogs, URL
-// opening and process queries, which the Linux helpers provide.
-#include "platform/linux_process.h"
-#include "platform/linux_shell.h"
+// The SDL2 platform's message boxes.
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "support/text.h"
@@ -55,39 +52,6 @@ int SdlPlatform::MessageBox(Handle owner, const std::u16string& text, const std:
     return 0;
   }
   return pressed < 0 ? dismissed : pressed;
-}
-
-bool SdlPlatform::GetOpenFileName(const FileDialog& request, std::u16string& chosen) {
-  FileDialog open = request;
-  open.save = false;
-  return linux_shell::OpenFileDialog(open, chosen);
-}
-
-bool SdlPlatform::GetSaveFileName(const FileDialog& request, std::u16string& chosen) {
-  FileDialog save = request;
-  save.save = true;
-  return linux_shell::OpenFileDialog(save, chosen);
-}
-
-bool SdlPlatform::BrowseForFolder(const FolderDialog& request, std::u16string& chosen) {
-  return linux_shell::BrowseForFolder(request, chosen);
-}
-
-std::intptr_t SdlPlatform::ShellExecute(const std::u16string& url) {
-  return linux_shell::OpenUrl(url);
-}
-
-std::u16string SdlPlatform::GetModuleFileName() { return linux_process::ExecutablePath(); }
-std::u16string SdlPlatform::GetCurrentDirectory() { return linux_process::CurrentDirectory(); }
-
-bool SdlPlatform::SetCurrentDirectory(const std::u16string& path) {
-  return linux_process::SetCurrentDirectory(path);
-}
-
-bool SdlPlatform::PathExists(const std::u16string& path) { return linux_process::PathExists(path); }
-
-std::u16string SdlPlatform::GetFullPathName(const std::u16string& path) {
-  return linux_process::FullPath(path);
 }
 
 }  // namespace platform::sdl

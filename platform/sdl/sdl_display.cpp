@@ -61,7 +61,7 @@ long SdlPlatform::ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) 
   }
   // The window that is being made full screen is the one with the focus
   // (the layer above changes the mode when its window gains the focus).
-  SdlWindow* w = FindWindow(state, state.active);
+  SdlWindow* w = FindWindow(state, state.registry.Active());
   if (w == nullptr || !EnsureVideo(state)) {
     state.last_error = u"No focused window to make full screen";
     return kDispChangeFailed;
@@ -92,7 +92,7 @@ long SdlPlatform::ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) 
     KeepSdlError(state, "The display mode could not be changed: ");
     return kDispChangeFailed;
   }
-  state.fullscreen_window = state.active;
+  state.fullscreen_window = state.registry.Active();
   return kDispChangeSuccessful;
 }
 

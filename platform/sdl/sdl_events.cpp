@@ -20,23 +20,24 @@ void Queue(SdlState& state, Handle window, std::uint32_t message, std::uintptr_t
 // The window an event names; input events without one go to the focus.
 Handle EventWindow(const SdlState& state, std::uint32_t sdl_id, bool fall_back_to_focus) {
   const Handle window = HandleOfSdlWindow(state, sdl_id);
-  return window != 0 || !fall_back_to_focus ? window : state.active;
+  return window != 0 || !fall_back_to_focus ? window : state.registry.Active();
 }
 
 void ConvertKey(SdlState& state, const SDL_KeyboardEvent& key) {
   state.modifiers = key.keysym.mod;
   const Handle window = EventWindow(state, key.windowID, true);
-  KeyInfo info = KeyForScancode(key.keysym.scancode);
-  info.virtual_key =
+  const KeyInfo info = KeyForScancode(key.keysym.scancode);
+  const int virtual_key =
       VirtualKeyFor(key.keysym.scancode, key.keysym.sym, (key.keysym.mod & KMOD_NUM) != 0);
-  if (info.virtual_key == 0) return;
+  if (virtual_key == 0) return;
   const bool down = key.type == SDL_KEYDOWN;
   const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
   const bool control = (key.keysym.mod & KMOD_CTRL) != 0;
   std::uint32_t message = down ? WM_KEYDOWN : WM_KEYUP;
   if (IsSystemKey(key.keysym.scancode, alt, control)) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-  Queue(state, window, message, static_cast<std::uintptr_t>(info.virtual_key),
-        KeyLParam(info, down, key.repeat != 0, alt));
+  // The key was down before unless this is a first press.
+  Queue(state, window, message, static_cast<std::uintptr_t>(virtual_key),
+        KeyLParam(info.scan_code, info.extended, !down || key.repeat != 0, !down, alt));
 }
 
 void ConvertText(SdlState& state, const SDL_TextInputEvent& text) {
@@ -100,7 +101,12 @@ void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch, st
   if (window == 0) return;
   switch (event.event) {
     case SDL_WINDOWEVENT_EXPOSED: Queue(state, window, WM_PAINT, 0, 0); break;
-    case SDL_WINDOWEVENT_CLOSE: Queue(state, window, WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT_CLOSE:
+      // The window manager's close request (WM_DELETE_WINDOW) is a click on
+      // the close box, which Win32 delivers as the close command; its
+      // default handling sends WM_CLOSE.
+      Queue(state, window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
     case SDL_WINDOWEVENT_ENTER:
       state.pending.push_back({Msg{window, 0, 0, 0}, PendingKind::kEnter});
       break;
@@ -109,7 +115,7 @@ void ConvertWindowEvent(SdlState& state, const std::vector<SDL_Event>& batch, st
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: MoveFocus(state, window, false); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-      if (state.active == window)
+      if (state.registry.Active() == window)
         MoveFocus(state, FocusSuccessor(state, batch, index, window), false);
       break;
     default: break;
@@ -172,68 +178,20 @@ std::uintptr_t ControlCharacter(std::uintptr_t virtual_key, bool shift) {
   }
 }
 
-// Key state follows the messages as they are retrieved, as Win32's does:
-// the shift, control and alt keys by side (told apart by the scan code, as
-// the layers above do) and together.
-void TrackKeyState(SdlState& state, const Msg& msg) {
-  auto& keys = state.keys;
-  switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYUP: {
-      const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-      if (msg.wparam > 0 && msg.wparam < 256) keys[msg.wparam] = down;
-      const auto bits = static_cast<std::uintptr_t>(msg.lparam);
-      const unsigned scan = ((bits >> 16) & 0x7F) | (((bits >> 24) & 1) ? 0x80 : 0);
-      switch (scan) {
-        case 0x2A: keys[VK_LSHIFT] = down; break;
-        case 0x36: keys[VK_RSHIFT] = down; break;
-        case 0x1D: keys[VK_LCONTROL] = down; break;
-        case 0x9D: keys[VK_RCONTROL] = down; break;
-        case 0x38: keys[VK_LMENU] = down; break;
-        case 0xB8: keys[VK_RMENU] = down; break;
-        default: return;
-      }
-      keys[VK_SHIFT] = keys[VK_LSHIFT] || keys[VK_RSHIFT];
-      keys[VK_CONTROL] = keys[VK_LCONTROL] || keys[VK_RCONTROL];
-      keys[VK_MENU] = keys[VK_LMENU] || keys[VK_RMENU];
-      break;
-    }
-    case WM_LBUTTONDOWN: keys[1] = true; break;
-    case WM_LBUTTONUP: keys[1] = false; break;
-    case WM_RBUTTONDOWN: keys[2] = true; break;
-    case WM_RBUTTONUP: keys[2] = false; break;
-    case WM_MBUTTONDOWN: keys[4] = true; break;
-    case WM_MBUTTONUP: keys[4] = false; break;
-    default: break;
-  }
-}
-
 }  // namespace
 
 void QueueNext(SdlState& state, const Msg& msg) { state.pending.push_front({msg}); }
 void QueueLast(SdlState& state, const Msg& msg) { state.pending.push_back({msg}); }
 
-std::intptr_t CallWindowProcedure(SdlState& state, Handle window, std::uint32_t message,
-                                  std::uintptr_t wparam, std::intptr_t lparam) {
-  const SdlWindow* w = FindWindow(state, window);
-  if (w == nullptr) return 0;
-  auto it = state.classes.find(w->class_name);
-  if (it == state.classes.end() || !it->second.procedure) return 0;
-  // A copy: the procedure may register classes or destroy windows.
-  WindowProcedure procedure = it->second.procedure;
-  return procedure(window, message, wparam, lparam);
-}
-
 void MoveFocus(SdlState& state, Handle window, bool synchronous) {
-  const Handle old = state.active;
+  const Handle old = state.registry.Active();
   if (old == window) return;
-  state.active = window;
+  state.registry.SetActive(window);
+  state.registry.SetFocus(window);
   auto send = [&](Handle target, std::uint32_t message, std::uintptr_t wparam,
                   std::intptr_t lparam) {
     if (synchronous) {
-      CallWindowProcedure(state, target, message, wparam, lparam);
+      state.registry.CallWindowProcedure(target, message, wparam, lparam);
     } else {
       Queue(state, target, message, wparam, lparam);
     }
@@ -278,7 +236,7 @@ bool SdlPlatform::PeekMessage(Msg& out) {
       out = Msg{window, WM_MOUSELEAVE, 0, 0};
       return true;
     }
-    TrackKeyState(state, next.msg);
+    state.registry.TrackKeyState(next.msg);
     out = next.msg;
     return true;
   }
@@ -307,7 +265,7 @@ void SdlPlatform::TranslateMessage(const Msg& msg) {
   // Typed text comes from SDL's text input as WM_CHAR already; these keys
   // type control characters that SDL does not report as text.
   if (msg.message != WM_KEYDOWN) return;
-  const bool control = state_->keys[VK_CONTROL];
+  const bool control = state_->registry.IsKeyDown(VK_CONTROL);
   std::uintptr_t character = 0;
   switch (msg.wparam) {
     case VK_RETURN: character = control ? 10 : 13; break;
@@ -316,8 +274,8 @@ void SdlPlatform::TranslateMessage(const Msg& msg) {
     case VK_ESCAPE: character = 27; break;
     default:
       // Control and Alt together are AltGr, which types no control character.
-      if (control && !state_->keys[VK_MENU]) {
-        character = ControlCharacter(msg.wparam, state_->keys[VK_SHIFT]);
+      if (control && !state_->registry.IsKeyDown(VK_MENU)) {
+        character = ControlCharacter(msg.wparam, state_->registry.IsKeyDown(VK_SHIFT));
       }
       break;
   }
@@ -325,7 +283,7 @@ void SdlPlatform::TranslateMessage(const Msg& msg) {
 }
 
 std::intptr_t SdlPlatform::DispatchMessage(const Msg& msg) {
-  return CallWindowProcedure(*state_, msg.window, msg.message, msg.wparam, msg.lparam);
+  return state_->registry.CallWindowProcedure(msg.window, msg.message, msg.wparam, msg.lparam);
 }
 
 bool SdlPlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std::uintptr_t wparam,
@@ -346,16 +304,8 @@ bool SdlPlatform::PostThreadMessage(ThreadId thread, std::uint32_t message, std:
 }
 
 std::intptr_t SdlPlatform::DefWindowProc(Handle window, std::uint32_t message,
-                                         std::uintptr_t wparam, std::intptr_t) {
-  // Alt+F4 and the system menu's Close are close requests for the window,
-  // also where no window manager handles them. Closing itself is left to the
-  // layers above.
-  const bool alt_f4 = message == WM_SYSKEYDOWN && wparam == static_cast<std::uintptr_t>(VK_F4);
-  const bool close_command = message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE;
-  if ((alt_f4 || close_command) && FindWindow(*state_, window) != nullptr) {
-    QueueNext(*state_, Msg{window, WM_CLOSE, 0, 0});
-  }
-  return 0;
+                                         std::uintptr_t wparam, std::intptr_t lparam) {
+  return state_->registry.DefWindowProc(window, message, wparam, lparam);
 }
 
 Handle SdlPlatform::GetParent(Handle) { return 0; }  // every window is top-level
@@ -368,8 +318,7 @@ std::uint32_t SdlPlatform::GetWindowStyle(Handle window) {
 bool SdlPlatform::IsDialogMessage(Handle, const Msg&) { return false; }
 
 std::int16_t SdlPlatform::GetKeyState(int virtual_key) {
-  if (virtual_key < 0 || virtual_key > 255) return 0;
-  return state_->keys[static_cast<std::size_t>(virtual_key)] ? static_cast<std::int16_t>(-128) : 0;
+  return state_->registry.GetKeyState(virtual_key);
 }
 
 }  // namespace platform::sdl

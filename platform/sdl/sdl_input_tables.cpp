@@ -160,17 +160,6 @@ bool IsSystemKey(int scancode, bool alt_held, bool control_held) {
   return alt_held;
 }
 
-std::intptr_t KeyLParam(const KeyInfo& key, bool down, bool repeat, bool alt_context) {
-  std::uint32_t value = 1;  // repeat count
-  value |= static_cast<std::uint32_t>(key.scan_code) << 16;
-  if (key.extended) value |= 1u << 24;
-  if (alt_context) value |= 1u << 29;
-  if (!down || repeat) value |= 1u << 30;  // the key was down before this message
-  if (!down) value |= 1u << 31;
-  // Win32 passes the 32-bit value sign-extended, as a LONG would be.
-  return static_cast<std::intptr_t>(static_cast<std::int32_t>(value));
-}
-
 int SystemButton(int sdl_button) {
   switch (sdl_button) {
     case SDL_BUTTON_LEFT: return 1;
@@ -209,11 +198,6 @@ std::int16_t WheelDelta(float precise, std::int32_t notches, bool flipped) {
   if (value > 32767.0) return 32767;
   if (value < -32768.0) return -32768;
   return static_cast<std::int16_t>(value);
-}
-
-std::uintptr_t WheelWParam(std::int16_t delta, std::uintptr_t key_flags) {
-  return (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16) |
-         (key_flags & 0xFFFF);
 }
 
 }  // namespace platform::sdl

@@ -2,7 +2,7 @@
 // of the seam: scancodes to virtual-key codes and set-1 scan codes, mouse
 // buttons and modifiers to message flags, wheel motion to 120ths. Pure
 // functions, no display needed; called by the SDL2 platform's event
-// conversion and its key-state queries.
+// conversion, which packs the messages with platform/message_packing.h.
 #pragma once
 
 #include <cstdint>
@@ -28,10 +28,6 @@ int VirtualKeyFor(int scancode, int keycode, bool num_lock);
 // while Alt is held without Control (Control with Alt is AltGr), Alt itself
 // and F10.
 bool IsSystemKey(int scancode, bool alt_held, bool control_held);
-// The lParam of a key message: repeat count 1, the scan code in bits 16..23,
-// the extended flag in bit 24, the context code (Alt held) in bit 29, the
-// previous key state in bit 30 and the transition state in bit 31.
-std::intptr_t KeyLParam(const KeyInfo& key, bool down, bool repeat, bool alt_context);
 
 // The system's button number of an SDL button (SDL: 1 left, 2 middle,
 // 3 right; system: 1 left, 2 right, 3 middle); 0 for the extra buttons.
@@ -46,7 +42,5 @@ std::uintptr_t MouseKeyFlags(std::uint32_t sdl_button_mask, std::uint32_t sdl_mo
 // precise is SDL's fractional notch count, notches the integer one (used
 // when the fractional one is missing); flipped reverses both.
 std::int16_t WheelDelta(float precise, std::int32_t notches, bool flipped);
-// wParam of WM_MOUSEWHEEL: the delta in the high word, MK_* flags below.
-std::uintptr_t WheelWParam(std::int16_t delta, std::uintptr_t key_flags);
 
 }  // namespace platform::sdl

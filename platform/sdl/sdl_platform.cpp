@@ -1,13 +1,13 @@
-// The SDL2 platform: the seam's Win32-shaped operations on SDL2 and the
-// system OpenGL (GLX on X11). What each file implements, and where it only
-// approximates Win32:
+// The SDL2 platform: the seam's Win32-shaped window-system operations on
+// SDL2 and the system OpenGL (GLX on X11); the clock, threads and process
+// services come from LinuxPlatform (platform/linux/). Window classes,
+// handles, dispatch, key state, capture and focus are kept in the window
+// registry the fake shares (platform/window_registry.h). What each file
+// implements, and where it only approximates Win32:
 //
-// - sdl_platform.cpp: set-up, clock, threads. timeGetTime counts wrapping
-//   milliseconds from CLOCK_MONOTONIC since the platform was made; Sleep
-//   sleeps to an absolute deadline (0 yields). timeBeginPeriod/timeEndPeriod
-//   do nothing: the sleep is already precise to the millisecond. SDL starts
-//   lazily (video subsystem) when a window or a display query needs it; its
-//   reason for failing is kept for LastErrorText.
+// - sdl_platform.cpp: set-up and the native platform. SDL starts lazily
+//   (video subsystem) when a window or a display query needs it; its reason
+//   for failing is kept for LastErrorText.
 // - sdl_events.cpp: the message queue. Every SDL event becomes the window
 //   message Win32 would deliver, with its wParam/lParam packing; one
 //   PeekMessage drains everything SDL has pending. Typed text arrives as
@@ -25,9 +25,12 @@
 //   batch of events names the other window in WM_ACTIVATE; otherwise lParam
 //   is 0 (a message box, being SDL's own window, counts as another program).
 //   The click that activates a window is delivered, as on Win32. The
-//   default handling of Alt+F4 and of the close command queues WM_CLOSE; it
-//   never destroys a window. Thread messages are accepted for the thread
-//   that made the platform only.
+//   window manager's close request (WM_DELETE_WINDOW) arrives as
+//   WM_SYSCOMMAND with SC_CLOSE, as a click on Win32's close box does.
+//   DefWindowProc is Win32's for Alt+F4 (posts WM_SYSCOMMAND with
+//   SC_CLOSE) and SC_CLOSE (sends WM_CLOSE at once); it never destroys a
+//   window. Thread messages are accepted for the thread that made the
+//   platform only.
 // - sdl_windows.cpp: windows and GL contexts. Window frames are the window
 //   manager's business: AdjustWindowRectEx reports no frame (outer == client)
 //   and the position given to CreateWindowEx is the client area's. The pixel
@@ -57,31 +60,17 @@
 //   one is asked); the requested bits per pixel are not matched.
 // - sdl_dialogs.cpp: message boxes through SDL (no video subsystem needed;
 //   0 when no box can be shown; closing a box without a button counts as
-//   Cancel, or OK where OK is the only button); file and folder dialogs, URL
-//   opening and process queries forward to platform/linux_shell and
-//   platform/linux_process.
+//   Cancel, or OK where OK is the only button).
 #include "platform/sdl/sdl_platform.h"
 
-#include <sched.h>
-#include <sys/syscall.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 
+#include "platform/native_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "support/text.h"
 
 namespace platform::sdl {
 namespace {
-
-std::uint64_t MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
-         static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 // Starts SDL's video on a driver that shows windows to a person. SDL falls
 // back to its offscreen and dummy drivers when no display is there, which
@@ -152,8 +141,7 @@ Handle HandleOfSdlWindow(const SdlState& state, std::uint32_t sdl_id) {
 }
 
 SdlPlatform::SdlPlatform() : state_(std::make_unique<SdlState>()) {
-  state_->start_ns = MonotonicNanoseconds();
-  state_->main_thread = SdlPlatform::GetCurrentThreadId();
+  state_->main_thread = LinuxPlatform::GetCurrentThreadId();
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -167,39 +155,6 @@ SDL_Window* SdlPlatform::SdlWindowOf(Handle window) const {
 
 std::u16string SdlPlatform::LastErrorText() { return state_->last_error; }
 
-// --- Clock and sleep ---------------------------------------------------------
-
-std::uint32_t SdlPlatform::timeGetTime() {
-  const std::uint64_t elapsed_ms = (MonotonicNanoseconds() - state_->start_ns) / 1000000u;
-  return static_cast<std::uint32_t>(elapsed_ms);  // wraps after 49.7 days, like Win32's
-}
-
-void SdlPlatform::Sleep(std::uint32_t ms) {
-  if (ms == 0) {
-    sched_yield();
-    return;
-  }
-  timespec deadline{};
-  clock_gettime(CLOCK_MONOTONIC, &deadline);
-  const std::uint64_t ns = static_cast<std::uint64_t>(deadline.tv_nsec) +
-                           static_cast<std::uint64_t>(ms % 1000u) * 1000000u;
-  deadline.tv_sec += static_cast<time_t>(ms / 1000u + ns / 1000000000u);
-  deadline.tv_nsec = static_cast<long>(ns % 1000000000u);
-  // A signal (SIGINT handled by SDL) interrupts the sleep; the deadline is
-  // absolute, so sleeping again keeps the total.
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-  }
-}
-
-void SdlPlatform::timeBeginPeriod(std::uint32_t) {}
-void SdlPlatform::timeEndPeriod(std::uint32_t) {}
-
-// --- Threads -----------------------------------------------------------------
-
-ThreadId SdlPlatform::GetCurrentThreadId() { return static_cast<ThreadId>(syscall(SYS_gettid)); }
-
-std::uint32_t SdlPlatform::GetCurrentProcessId() { return static_cast<std::uint32_t>(getpid()); }
-
 SdlPlatform& InstallSdlPlatform() {
   // Never destroyed: at-exit handlers of the layers above still call it.
   static SdlPlatform* const platform = new SdlPlatform();
@@ -208,3 +163,9 @@ SdlPlatform& InstallSdlPlatform() {
 }
 
 }  // namespace platform::sdl
+
+namespace platform {
+
+Platform& InstallNativePlatform() { return sdl::InstallSdlPlatform(); }
+
+}  // namespace platform

@@ -1,11 +1,13 @@
-// The real platform: every seam operation on SDL2 and the system OpenGL.
-// main() installs it (InstallSdlPlatform) before any module starts; the
-// real-window tests reach the SDL window behind a handle through it.
+// The real platform on Linux: the window-system operations of the seam on
+// SDL2 and the system OpenGL, over the Linux process services it derives
+// from. Program entries install it through InstallNativePlatform before any
+// module starts; the real-window tests reach the SDL window behind a handle
+// through it.
 #pragma once
 
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/linux/linux_platform.h"
 
 struct SDL_Window;
 
@@ -13,7 +15,7 @@ namespace platform::sdl {
 
 struct SdlState;
 
-class SdlPlatform : public Platform {
+class SdlPlatform : public LinuxPlatform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
@@ -23,12 +25,6 @@ class SdlPlatform : public Platform {
   // The SDL window behind one of our window handles; nullptr for others.
   SDL_Window* SdlWindowOf(Handle window) const;
 
-  std::uint32_t timeGetTime() override;
-  void Sleep(std::uint32_t ms) override;
-  void timeBeginPeriod(std::uint32_t ms) override;
-  void timeEndPeriod(std::uint32_t ms) override;
-  ThreadId GetCurrentThreadId() override;
-  std::uint32_t GetCurrentProcessId() override;
   bool PeekMessage(Msg& out) override;
   void WaitMessage() override;
   void TranslateMessage(const Msg& msg) override;
@@ -81,15 +77,6 @@ class SdlPlatform : public Platform {
   int GetDesktopDeviceCaps(int index) override;
   int MessageBox(Handle owner, const std::u16string& text, const std::u16string& caption,
                  std::uint32_t style) override;
-  bool GetOpenFileName(const FileDialog& request, std::u16string& chosen) override;
-  bool GetSaveFileName(const FileDialog& request, std::u16string& chosen) override;
-  bool BrowseForFolder(const FolderDialog& request, std::u16string& chosen) override;
-  std::intptr_t ShellExecute(const std::u16string& url) override;
-  std::u16string GetModuleFileName() override;
-  std::u16string GetCurrentDirectory() override;
-  bool SetCurrentDirectory(const std::u16string& path) override;
-  bool PathExists(const std::u16string& path) override;
-  std::u16string GetFullPathName(const std::u16string& path) override;
   std::u16string LastErrorText() override;
 
  private:
@@ -99,6 +86,7 @@ class SdlPlatform : public Platform {
 // Creates the process's SDL platform once (never destroyed, so it outlives
 // every at-exit handler), installs it as platform::Current() and returns it.
 // SDL itself starts lazily, when the first window or display query needs it.
+// InstallNativePlatform does the same on Linux.
 SdlPlatform& InstallSdlPlatform();
 
 }  // namespace platform::sdl

@@ -1,21 +1,12 @@
 // The SDL2 platform's pointer, capture, cursor and focus operations.
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
+#include "support/wrapping.h"
 
 namespace platform::sdl {
-namespace {
 
-// Screen and client coordinates are 32-bit and the conversion wraps, as
-// the window system's own does; computed unsigned, so it never overflows.
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t WrappingSub(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-}  // namespace
-
+// Screen and client coordinates are 32-bit and the conversion wraps, as the
+// window system's own does.
 bool ClientOrigin(SdlState& state, Handle window, Point& origin) {
   SdlWindow* w = FindWindow(state, window);
   if (w == nullptr) return false;
@@ -62,19 +53,19 @@ bool SdlPlatform::ClientToScreen(Handle window, Point& point) {
 
 Handle SdlPlatform::SetCapture(Handle window) {
   SdlState& state = *state_;
-  const Handle previous = state.capture;
+  const Handle previous = state.registry.Capture();
   if (FindWindow(state, window) == nullptr) return previous;
   // SDL captures to the window the pointer is over, which is the window
   // that got the button press; it refuses while none of our windows has
   // the focus, and then moves outside are not reported.
   SDL_CaptureMouse(SDL_TRUE);
-  state.capture = window;
+  state.registry.SetCapture(window);
   return previous;
 }
 
 bool SdlPlatform::ReleaseCapture() {
   if (state_->video_ready) SDL_CaptureMouse(SDL_FALSE);
-  state_->capture = 0;
+  state_->registry.SetCapture(0);
   return true;
 }
 
@@ -97,12 +88,12 @@ bool SdlPlatform::TrackMouseLeave(Handle window) {
   return true;
 }
 
-Handle SdlPlatform::GetActiveWindow() { return state_->active; }
-Handle SdlPlatform::GetFocus() { return state_->active; }
+Handle SdlPlatform::GetActiveWindow() { return state_->registry.Active(); }
+Handle SdlPlatform::GetFocus() { return state_->registry.Focus(); }
 
 Handle SdlPlatform::SetFocus(Handle window) {
   SdlState& state = *state_;
-  const Handle previous = state.active;
+  const Handle previous = state.registry.Focus();
   SdlWindow* w = FindWindow(state, window);
   if (w != nullptr) {
     SDL_RaiseWindow(w->sdl);

@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -14,18 +13,14 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/window_registry.h"
 
 namespace platform::sdl {
 
-struct WindowClass {
-  std::uint32_t style = 0;
-  WindowProcedure procedure;
-};
-
+// What the SDL platform keeps of a window beside the registry's entry.
 struct SdlWindow {
   SDL_Window* sdl = nullptr;
   std::uint32_t sdl_id = 0;
-  std::u16string class_name;
   std::u16string title;
   std::uint32_t style = 0;
   std::uint32_t ex_style = 0;
@@ -55,7 +50,6 @@ struct Pending {
 };
 
 struct SdlState {
-  std::uint64_t start_ns = 0;  // the clock's zero
   ThreadId main_thread = 0;
 
   bool video_ready = false;
@@ -70,10 +64,12 @@ struct SdlState {
 
   std::deque<Pending> pending;
 
-  std::map<std::u16string, WindowClass> classes;
+  // Classes, handles, dispatch, key state (in the order messages are
+  // retrieved), capture, and the active window with the keyboard focus (in
+  // the order events are converted); its posts go to the back of pending.
+  WindowRegistry registry{[this](const Msg& msg) { pending.push_back({msg}); }};
   std::map<Handle, SdlWindow> windows;
   std::map<std::uint32_t, Handle> by_sdl_id;
-  Handle next_window = 0x100;
   std::map<Handle, SdlContext> contexts;
   Handle next_context = 0x900000;
   Handle current_context = 0;
@@ -82,14 +78,11 @@ struct SdlState {
   // Input state in the order events are converted.
   std::uint32_t held_buttons = 0;  // SDL button mask
   std::uint32_t modifiers = 0;     // SDL KMOD_* bits
-  Handle active = 0;               // the window with the keyboard focus
   bool quit_pending = false;       // a termination request before any window existed
 
   // Input state in the order messages are retrieved.
-  std::array<bool, 256> keys{};
   Handle pointer_window = 0;  // the window the pointer is over
   Handle leave_armed = 0;     // the window that gets WM_MOUSELEAVE
-  Handle capture = 0;
 
   int cursor_counter = 0;  // the pointer's display counter; shown when >= 0
   Handle fullscreen_window = 0;
@@ -102,9 +95,6 @@ bool EnsureVideo(SdlState& state);
 void KeepSdlError(SdlState& state, const char* what);
 SdlWindow* FindWindow(SdlState& state, Handle window);
 Handle HandleOfSdlWindow(const SdlState& state, std::uint32_t sdl_id);
-// Calls a window's procedure from our own code; 0 when it has none.
-std::intptr_t CallWindowProcedure(SdlState& state, Handle window, std::uint32_t message,
-                                  std::uintptr_t wparam, std::intptr_t lparam);
 // Queues a message to be retrieved next (before events not yet retrieved).
 void QueueNext(SdlState& state, const Msg& msg);
 void QueueLast(SdlState& state, const Msg& msg);

@@ -1,8 +1,6 @@
 // The SDL2 platform's windows and GL contexts: window classes, creation,
 // showing and destruction, pixel formats, contexts, sharing, swapping.
 // A window's device context is the window handle itself.
-#include <unistd.h>
-
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/sdl/sdl_x11.h"
@@ -90,11 +88,10 @@ SDL_GLContext MakeContext(SdlState& state, SDL_Window* window, SDL_GLContext sha
 
 bool SdlPlatform::RegisterClass(const std::u16string& name, std::uint32_t style,
                                 WindowProcedure procedure) {
-  if (state_->classes.count(name) != 0) {
+  if (!state_->registry.RegisterClass(name, style, std::move(procedure))) {
     state_->last_error = u"The window class is already registered";
     return false;
   }
-  state_->classes[name] = WindowClass{style, std::move(procedure)};
   return true;
 }
 
@@ -109,13 +106,12 @@ Handle SdlPlatform::CreateWindowEx(std::uint32_t ex_style, const std::u16string&
                                    const std::u16string& title, std::uint32_t style, std::int32_t x,
                                    std::int32_t y, std::int32_t width, std::int32_t height) {
   SdlState& state = *state_;
-  if (state.classes.count(class_name) == 0) {
+  if (!state.registry.IsClassRegistered(class_name)) {
     state.last_error = u"The window class is not registered";
     return 0;
   }
   if (!EnsureVideo(state)) return 0;
   SdlWindow w;
-  w.class_name = class_name;
   w.title = title;
   w.style = style;
   w.ex_style = ex_style;
@@ -129,7 +125,7 @@ Handle SdlPlatform::CreateWindowEx(std::uint32_t ex_style, const std::u16string&
     KeepSdlError(state, "The window could not be created: ");
     return 0;
   }
-  const Handle handle = state.next_window++;
+  const Handle handle = state.registry.AddWindow(class_name);
   Adopt(state, handle, w, sdl);
   state.windows[handle] = std::move(w);
   SDL_StartTextInput();
@@ -165,7 +161,7 @@ bool SdlPlatform::ValidateRect(Handle window) { return FindWindow(*state_, windo
 bool SdlPlatform::DestroyWindow(Handle window) {
   SdlState& state = *state_;
   if (FindWindow(state, window) == nullptr) return false;
-  CallWindowProcedure(state, window, WM_DESTROY, 0, 0);
+  state.registry.CallWindowProcedure(window, WM_DESTROY, 0, 0);
   // The procedure may have destroyed it already.
   SdlWindow* w = FindWindow(state, window);
   if (w == nullptr) return true;
@@ -177,8 +173,7 @@ bool SdlPlatform::DestroyWindow(Handle window) {
   for (auto& [handle, context] : state.contexts) {
     if (context.window == window) context.window = 0;
   }
-  if (state.capture == window) ReleaseCapture();
-  if (state.active == window) state.active = 0;
+  if (state.registry.Capture() == window) ReleaseCapture();
   if (state.pointer_window == window) state.pointer_window = 0;
   if (state.leave_armed == window) state.leave_armed = 0;
   if (state.fullscreen_window == window) state.fullscreen_window = 0;
@@ -186,6 +181,7 @@ bool SdlPlatform::DestroyWindow(Handle window) {
   state.by_sdl_id.erase(w->sdl_id);
   SDL_DestroyWindow(w->sdl);
   state.windows.erase(window);
+  state.registry.RemoveWindow(window);
   return true;
 }
 
@@ -205,7 +201,7 @@ bool SdlPlatform::IsIconic(Handle window) {
 }
 
 std::uint32_t SdlPlatform::GetWindowThreadProcessId(Handle window) {
-  return FindWindow(*state_, window) != nullptr ? static_cast<std::uint32_t>(getpid()) : 0;
+  return FindWindow(*state_, window) != nullptr ? GetCurrentProcessId() : 0;
 }
 
 // --- GL contexts -------------------------------------------------------------

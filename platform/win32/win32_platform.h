@@ -9,10 +9,6 @@
 #include "platform/platform.h"
 #include "platform/windows_macros_push.h"
 
-namespace platform {
-using ExceptionFilter = void (*)(std::uint32_t code);
-}
-
 namespace platform::win32 {
 
 struct Win32State;
@@ -91,11 +87,11 @@ class Win32Platform : public Platform {
   bool SetCurrentDirectory(const std::u16string& path) override;
   bool PathExists(const std::u16string& path) override;
   std::u16string GetFullPathName(const std::u16string& path) override;
-  char16_t GetPathSeparator();
-  void SetUnhandledExceptionFilter(ExceptionFilter filter);
-  void WriteStandardError(const char* text);
-  void SetFatalWatchdog(unsigned seconds);
-  void HeapOptimizeResources();
+  char16_t GetPathSeparator() override;
+  void SetUnhandledExceptionFilter(ExceptionFilter filter) override;
+  void WriteStandardError(const char* text) override;
+  void SetFatalWatchdog(unsigned seconds) override;
+  void HeapOptimizeResources() override;
   std::u16string LastErrorText() override;
 
  private:

@@ -12,14 +12,9 @@ class PointerTracker : public test_support::SystemTest {
  protected:
   void SetUp() override {
     BasicSystemTest::SetUp();
-    testing_only::ResetPointerTracker();
     StartPointerTrackerModule();
     AttachPolledInput(nullptr);
     fake.SetClock(10000);
-  }
-  void TearDown() override {
-    testing_only::ResetPointerTracker();
-    BasicSystemTest::TearDown();
   }
   // One frame at the given clock time.
   void FrameAt(std::uint32_t now) {
@@ -40,7 +35,7 @@ class PointerTracker : public test_support::SystemTest {
 
 TEST_F(PointerTracker, FirstUpdateReportsTheWholePositionAsMovement) {
   QueueMove(30, 40);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(240), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(240), 0);
   updatepointer();
   EXPECT_EQ(pointerx, 30);
   EXPECT_EQ(pointery, 40);
@@ -53,7 +48,7 @@ TEST_F(PointerTracker, FirstUpdateReportsTheWholePositionAsMovement) {
   EXPECT_EQ(anchory, 40);
 
   QueueMove(25, 41);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(-120), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(-120), 0);
   updatepointer();
   EXPECT_EQ(pointerdx, -5);
   EXPECT_EQ(pointerdy, 1);

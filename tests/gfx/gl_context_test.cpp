@@ -409,7 +409,7 @@ class FocusOnShowPlatform : public platform::FakePlatform {
 TEST_F(GLContext, ModeChangeInsideShowWindow) {
   FocusOnShowPlatform focusing;
   platform::Install(focusing);
-  ResetGLContextLayerForTest();
+  testing_only::ResetGLContextLayer();
 
   GLContextRecordPtr record = CreateGLContext(1024, 768, 32, 0, 0);
   ASSERT_TRUE(record);
@@ -426,7 +426,7 @@ TEST_F(GLContext, ModeChangeInsideShowWindow) {
   EXPECT_TRUE(focusing.LiveWindows().empty());
   EXPECT_TRUE(focusing.LiveContexts().empty());
   EXPECT_FALSE(contextList());
-  ResetGLContextLayerForTest();
+  testing_only::ResetGLContextLayer();
   platform::Install(fake_);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/fake_platform.h"
 #include "system/events.h"
 #include "system/hooks.h"
+#include "system/module_resets.h"
 #include "system/polled_input.h"
 #include "system/startup.h"
 #include "system/system_driver.h"
@@ -22,13 +23,8 @@ class GlWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::Install(fake_);
-    testing_only::ResetPolledInput();
-    testing_only::ResetSystemModule();
-    StartGLGraphicsModule();
-    StartPolledInputModule();
-    ResetGLContextLayerForTest();
-    ResetGraphicsFrontEndForTest();
-    SelectGraphicsDriver(glGraphicsDriver, BackBufferFlag);
+    testing_only::ResetModules();
+    StartGLGraphicsModule();  // selects the GL driver with BackBufferFlag
     ApplicationTitle = u"Vuble Toy";
     fake_.ClearCalls();
   }
@@ -36,10 +32,7 @@ class GlWindowTest : public ::testing::Test {
   void TearDown() override {
     EndOpenedGraphics();
     SetGraphics(nullptr);
-    testing_only::ResetPolledInput();
-    testing_only::ResetSystemModule();
-    ResetGLContextLayerForTest();
-    ResetGraphicsFrontEndForTest();
+    testing_only::ResetModules();
   }
 
   // True while the polled input listens on the emit chain.

@@ -99,15 +99,15 @@ class FrontEnd : public GlWindowTest {
 };
 
 TEST_F(FrontEnd, GraphicsSeqAdvancesAndNeverBecomesZero) {
-  ResetGraphicsFrontEndForTest(-1);
+  testing_only::SetGraphicsSeq(-1);
   AdvanceGraphicsSeq();
   EXPECT_EQ(graphicsSeq(), 1);
-  ResetGraphicsFrontEndForTest(2147483647);
+  testing_only::SetGraphicsSeq(2147483647);
   AdvanceGraphicsSeq();
   EXPECT_EQ(graphicsSeq(), -2147483647 - 1);
 
   // Selecting a driver, opening and ending graphics each start a generation.
-  ResetGraphicsFrontEndForTest(5);
+  testing_only::SetGraphicsSeq(5);
   SelectGraphicsDriver(glGraphicsDriver, BackBufferFlag);
   EXPECT_EQ(graphicsSeq(), 6);
   ASSERT_TRUE(OpenGraphics(64, 64, 0, 0, 0));

@@ -75,10 +75,10 @@ class ImageFontTest : public Flat2DTest {
  protected:
   void SetUp() override {
     Flat2DTest::SetUp();
-    ResetFontLoadersForTest();
+    testing_only::ResetFontLoaders();
   }
   void TearDown() override {
-    ResetFontLoadersForTest();
+    testing_only::ResetFontLoaders();
     Flat2DTest::TearDown();
   }
   // The first vertex of each quad drawn since the last look.

@@ -10,13 +10,14 @@
 #include "gfx/gl_recorder.h"
 #include "gfx/graphics.h"
 #include "support/error.h"
+#include "system/module_resets.h"
 
 namespace {
 
 class Overlay : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGraphicsFrontEndForTest(1);
+    testing_only::ResetModules();
     overlayFontTexture = 0;
     overlayFontTextureSeq = 0;
     gl_.SetIntegers(GL_VIEWPORT, {0, 0, 640, 480});

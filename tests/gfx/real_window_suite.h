@@ -10,7 +10,7 @@
 
 #include "gfx/flat2d.h"
 #include "gfx/gl_flat2d_driver.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "support/format.h"
 #include "system/startup.h"
 
@@ -22,7 +22,7 @@ class RealWindowSuite : public ::testing::Test {
   // Opens the suite's kSize by kSize window; each test fails at its start
   // when it could not be opened.
   static void OpenSuiteWindow(const char16_t* title) {
-    platform::sdl::InstallSdlPlatform();
+    platform::InstallNativePlatform();
     StartGLFlat2DModule();
     ApplicationTitle = title;
     graphics_ = OpenGraphics(kSize, kSize, 0, 0, 0);

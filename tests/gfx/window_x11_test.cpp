@@ -12,7 +12,7 @@
 
 #include "gfx/gl_flat2d_driver.h"
 #include "gfx/graphics.h"
-#include "platform/sdl/sdl_platform.h"
+#include "platform/native_platform.h"
 #include "support/text.h"
 #include "system/polled_input.h"
 #include "system/startup.h"
@@ -25,7 +25,7 @@ constexpr char kTitle[] = "Vuble graphics window test";
 class GraphicsWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    platform::sdl::InstallSdlPlatform();
+    platform::InstallNativePlatform();
     StartGLFlat2DModule();
     display_ = XOpenDisplay(nullptr);
     // Windows come and go while the tree is searched; a query about one

@@ -78,7 +78,7 @@ if(STEP STREQUAL "install")
   run_checked("install" ${CMAKE_COMMAND} --install ${VUBLE_BUILD_DIR} --prefix ${prefix})
 
   expect_file(${BINDIR}/vuble-toy)
-  foreach(lib gfx system platform support platform_sdl)
+  foreach(lib gfx system platform support platform_sdl platform_linux)
     expect_file(${LIBDIR}/libvuble_${lib}.a)
   endforeach()
   foreach(file VubleToyConfig.cmake VubleToyConfigVersion.cmake VubleToyTargets.cmake)
@@ -87,7 +87,8 @@ if(STEP STREQUAL "install")
   expect_file(${LIBDIR}/pkgconfig/vuble-toy.pc)
   expect_file(${DATADIR}/applications/vuble-toy.desktop)
   foreach(header gfx/graphics.h gfx/flat2d.h system/polled_input.h system/startup.h
-                 support/pixmap.h platform/platform.h platform/sdl/sdl_platform.h)
+                 support/pixmap.h platform/platform.h platform/native_platform.h
+                 platform/sdl/sdl_platform.h platform/linux/linux_platform.h)
     expect_file(${INCLUDEDIR}/${header})
   endforeach()
   # The SDL2 platform's internals and the toy's own code are not installed.

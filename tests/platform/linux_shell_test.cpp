@@ -1,4 +1,4 @@
-#include "platform/linux_shell.h"
+#include "platform/linux/linux_shell.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

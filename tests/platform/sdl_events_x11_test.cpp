@@ -15,20 +15,14 @@ namespace {
 
 using SdlEvents = SdlWindowTest;
 
-TEST_F(SdlEvents, WindowManagerCloseRequestBecomesClose) {
+TEST_F(SdlEvents, WindowManagerCloseRequestIsTheCloseCommand) {
   const Handle window = OpenWindow(u"close me", 100, 100, 100, 100);
   ASSERT_NE(window, 0u);
-  // What a window manager sends when its close box is clicked.
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = XWindowOf(window);
-  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  ASSERT_NE(XSendEvent(display_, XWindowOf(window), False, NoEventMask, &event), 0);
-  XFlush(display_);
+  ASSERT_TRUE(SendDeleteWindow(window));
   ASSERT_TRUE(PumpUntilMessage(WM_CLOSE, window));
+  // The close command first, whose default handling sent the close.
+  ASSERT_EQ(Received(WM_SYSCOMMAND).size(), 1u);
+  EXPECT_EQ(Received(WM_SYSCOMMAND)[0].wparam, SC_CLOSE);
   EXPECT_EQ(Received(WM_CLOSE).size(), 1u);
   // The window stays: closing is the caller's decision.
   EXPECT_NE(platform_->GetDC(window), 0u);

@@ -18,17 +18,6 @@
 namespace platform::sdl {
 namespace {
 
-// The key code the layers above make of a key message (scan code plus 128
-// for extended keys decides for shift, control and alt).
-int SidedKey(int virtual_key, std::intptr_t lparam) {
-  const auto bits = static_cast<std::uintptr_t>(lparam);
-  const unsigned scan = ((bits >> 16) & 0x7F) + (((bits >> 24) & 1) ? 128 : 0);
-  const std::map<unsigned, int> sided = {{0x2A, 160}, {0x36, 161}, {0x1D, 162},
-                                         {0x9D, 163}, {0x38, 164}, {0xB8, 165}};
-  auto it = sided.find(scan);
-  return it == sided.end() ? virtual_key : it->second;
-}
-
 TEST(SdlKeyTable, KnownKeysGiveWin32CodesScanCodesAndExtendedFlags) {
   struct Case {
     SDL_Scancode scancode;
@@ -101,7 +90,8 @@ TEST(SdlKeyTable, ModifierKeysBecomeTheSidedCodesThroughTheirScanCodes) {
   for (const auto& [scancode, sided] : cases) {
     const KeyInfo key = KeyForScancode(scancode);
     for (bool down : {true, false}) {
-      EXPECT_EQ(SidedKey(key.virtual_key, KeyLParam(key, down, false, false)), sided);
+      const std::intptr_t lparam = KeyLParam(key.scan_code, key.extended, !down, !down);
+      EXPECT_EQ(SidedModifierKey(ExtendedScanCode(lparam)), sided);
     }
   }
 }
@@ -129,19 +119,6 @@ TEST(SdlKeyMessage, AltMakesSystemKeysUnlessControlIsHeldToo) {
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_RALT, true, false));
   EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_F10, false, false));
   EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_A, false, false));
-}
-
-TEST(SdlKeyMessage, LParamCarriesRepeatScanExtendedContextAndTransition) {
-  const KeyInfo a = KeyForScancode(SDL_SCANCODE_A);
-  const KeyInfo up_arrow = KeyForScancode(SDL_SCANCODE_UP);
-  auto bits = [](std::intptr_t lparam) {
-    return static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lparam));
-  };
-  EXPECT_EQ(bits(KeyLParam(a, true, false, false)), 0x001E0001u);
-  EXPECT_EQ(bits(KeyLParam(a, true, true, false)), 0x401E0001u);
-  EXPECT_EQ(bits(KeyLParam(a, false, false, false)), 0xC01E0001u);
-  EXPECT_EQ(bits(KeyLParam(a, true, false, true)), 0x201E0001u);
-  EXPECT_EQ(bits(KeyLParam(up_arrow, true, false, false)), 0x01480001u);
 }
 
 TEST(SdlMouse, MiddleAndRightButtonsSwapNumbers) {
@@ -181,9 +158,6 @@ TEST(SdlMouse, WheelNotchesAreOneHundredTwentyEach) {
   EXPECT_EQ(WheelDelta(1e9f, 0, false), 32767);
   EXPECT_EQ(WheelDelta(-1e9f, 0, false), -32768);
   EXPECT_EQ(WheelDelta(std::numeric_limits<float>::infinity(), 1, false), 120);
-  const std::uintptr_t wparam = WheelWParam(-120, MK_LBUTTON | MK_SHIFT);
-  EXPECT_EQ(static_cast<std::int16_t>(HighWord(wparam)), -120);
-  EXPECT_EQ(LowWord(wparam), MK_LBUTTON | MK_SHIFT);
 }
 
 }  // namespace

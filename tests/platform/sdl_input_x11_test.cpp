@@ -23,17 +23,8 @@ constexpr int kTop = 200;
 // The key code the layers above make of a key message: shift, control and
 // alt told apart by scan code and extended flag.
 int SidedKey(const Msg& m) {
-  const auto bits = static_cast<std::uintptr_t>(m.lparam);
-  const unsigned scan = ((bits >> 16) & 0x7F) + (((bits >> 24) & 1) ? 128 : 0);
-  switch (scan) {
-    case 0x2A: return 160;
-    case 0x36: return 161;
-    case 0x1D: return 162;
-    case 0x9D: return 163;
-    case 0x38: return 164;
-    case 0xB8: return 165;
-    default: return static_cast<int>(m.wparam);
-  }
+  const int sided = SidedModifierKey(ExtendedScanCode(m.lparam));
+  return sided != 0 ? sided : static_cast<int>(m.wparam);
 }
 
 bool UnderWindowManager() {

@@ -154,6 +154,20 @@ class SdlWindowTest : public ::testing::Test {
     }
   }
 
+  // What a window manager sends when the window's close box is clicked.
+  bool SendDeleteWindow(Handle window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = XWindowOf(window);
+    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display_, XWindowOf(window), False, NoEventMask, &event) != 0;
+    XFlush(display_);
+    return sent;
+  }
+
   // Moves the pointer onto the window's client point (x, y) and waits until
   // the window has seen it there.
   bool PointerTo(Handle window, int x, int y) {
@@ -175,8 +189,8 @@ class SdlWindowTest : public ::testing::Test {
   static std::intptr_t Procedure(Handle window, std::uint32_t message, std::uintptr_t wparam,
                                  std::intptr_t lparam) {
     received_.push_back(Msg{window, message, wparam, lparam});
-    if (message == WM_SYSKEYDOWN) return platform_->DefWindowProc(window, message, wparam, lparam);
-    return 0;
+    // Default handling for everything, as a plain Win32 window has it.
+    return platform_->DefWindowProc(window, message, wparam, lparam);
   }
 
   static inline SdlPlatform* platform_ = nullptr;

@@ -119,6 +119,19 @@ TEST_F(DialogsTest, RequestFileSplitsPathAndPicksDialog) {
   EXPECT_EQ(dialogs::RequestFile(u"Open", u"png", 0, u""), u"");
 }
 
+// Where the platform separates folders with "\", every "/" becomes one
+// before the path is split, and the split is at the last "\".
+TEST_F(DialogsTest, RequestersTakeThePlatformSeparator) {
+  fake.SetPathSeparator(u'\\');
+  dialogs::RequestFile(u"Open", u"", 0, u"C:/games\\toy/save.dat");
+  ASSERT_EQ(fake.FileDialogs().size(), 1u);
+  EXPECT_EQ(fake.FileDialogs()[0].initial_dir, u"C:\\games\\toy");
+  EXPECT_EQ(fake.FileDialogs()[0].file_name, u"save.dat");
+  dialogs::RequestDir(u"Pick", u"/saves/toy");
+  ASSERT_EQ(fake.FolderDialogs().size(), 1u);
+  EXPECT_EQ(fake.FolderDialogs()[0].initial_path, u"\\saves\\toy");
+}
+
 TEST_F(DialogsTest, RequestDirSelectsTheFullPath) {
   fake.SetDialogAnswer(u"/home/user/pictures/2026");
   EXPECT_EQ(dialogs::RequestDir(u"Pick a folder", u"pictures"), u"/home/user/pictures/2026");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/hooks.h"
+#include "system/module_resets.h"
 
 namespace {
 
@@ -30,15 +31,11 @@ std::string Text8(const TEventPtr& event) { return ToUtf8(event->ToString()); }
 class Events : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing_only::ResetEvents();
-    testing_only::ResetHooks();
+    testing_only::ResetModules();
     StartEventModule();
     seen.clear();
   }
-  void TearDown() override {
-    testing_only::ResetEvents();
-    testing_only::ResetHooks();
-  }
+  void TearDown() override { testing_only::ResetModules(); }
 };
 
 TEST_F(Events, TextShowsDescriptionFieldsAndQuotedTextExtra) {

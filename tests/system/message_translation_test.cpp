@@ -42,9 +42,9 @@ struct Row {
 TEST_F(Translation, EveryRowOfTheTable) {
   const std::intptr_t foreign_lparam = static_cast<std::intptr_t>(foreign);
   const auto key = [](std::uint32_t scan, bool previously_down = false) {
-    return KeyMessageLParam(scan, false, previously_down, false);
+    return pf::KeyLParam(scan, false, previously_down, false);
   };
-  const auto up = [](std::uint32_t scan) { return KeyMessageLParam(scan, false, true, true); };
+  const auto up = [](std::uint32_t scan) { return pf::KeyLParam(scan, false, true, true); };
   const auto at = [](int x, int y) { return pf::MakePointLParam(x, y); };
   const std::vector<Row> rows = {
       {"activate", pf::WM_ACTIVATE, pf::WA_ACTIVE, foreign_lparam, {Ev("AppResume", 0, 0, 0, 0)}},
@@ -98,27 +98,27 @@ TEST_F(Translation, EveryRowOfTheTable) {
       // Wheel points are screen positions; the client area starts at (103, 126).
       {"wheel notch",
        pf::WM_MOUSEWHEEL,
-       WheelWParam(120),
+       pf::WheelWParam(120),
        at(113, 146),
        {Ev("MouseWheel", 1, 0, 10, 20)}},
       {"wheel half notch",
        pf::WM_MOUSEWHEEL,
-       WheelWParam(60),
+       pf::WheelWParam(60),
        at(103, 126),
        {Ev("MouseWheel", 0, 0, 0, 0)}},
       {"wheel two back",
        pf::WM_MOUSEWHEEL,
-       WheelWParam(-240),
+       pf::WheelWParam(-240),
        at(100, 100),
        {Ev("MouseWheel", -2, 0, -3, -26)}},
       {"wheel almost two",
        pf::WM_MOUSEWHEEL,
-       WheelWParam(239, 0x8),
+       pf::WheelWParam(239, 0x8),
        at(103, 126),
        {Ev("MouseWheel", 1, 0, 0, 0)}},
       {"wheel almost one back",
        pf::WM_MOUSEWHEEL,
-       WheelWParam(-119),
+       pf::WheelWParam(-119),
        at(103, 126),
        {Ev("MouseWheel", 0, 0, 0, 0)}},
       {"double click", pf::WM_LBUTTONDBLCLK, 0, at(1, 1), {}},
@@ -157,25 +157,25 @@ TEST_F(Translation, SideSpecificModifierCodesAndTheMaskOfTheirOwnEvent) {
   for (const auto& p : presses) {
     fake.SetKeyDown(p.virtual_key, true);
     Queue(p.message, static_cast<std::uintptr_t>(p.virtual_key),
-          KeyMessageLParam(p.scan, p.extended, false, false));
+          pf::KeyLParam(p.scan, p.extended, false, false));
     EXPECT_EQ(Pump(), Events{Ev("KeyDown", p.code, p.mods, 0, 0)}) << p.name;
     fake.SetKeyDown(p.virtual_key, false);
     Queue(p.message + 1, static_cast<std::uintptr_t>(p.virtual_key),
-          KeyMessageLParam(p.scan, p.extended, true, true));
+          pf::KeyLParam(p.scan, p.extended, true, true));
     EXPECT_EQ(Pump(), Events{Ev("KeyUp", p.code, 0, 0, 0)}) << p.name;
   }
   // Only the 7-bit scan code and the extended flag decide, not the key.
-  EXPECT_EQ(KeyCodeFor('A', KeyMessageLParam(0x2A | 0x80, false, false, false)), 160);
-  EXPECT_EQ(KeyCodeFor(pf::VK_SHIFT, KeyMessageLParam(0x2A, true, false, false)), pf::VK_SHIFT);
+  EXPECT_EQ(KeyCodeFor('A', pf::KeyLParam(0x2A | 0x80, false, false, false)), 160);
+  EXPECT_EQ(KeyCodeFor(pf::VK_SHIFT, pf::KeyLParam(0x2A, true, false, false)), pf::VK_SHIFT);
 }
 
 TEST_F(Translation, MaskCombinesHeldModifiersAndChangesOnlyOnModifierMessages) {
   fake.SetKeyDown(pf::VK_SHIFT, true);
   fake.SetKeyDown(pf::VK_CONTROL, true);
-  Queue(pf::WM_KEYDOWN, 'A', KeyMessageLParam(0x1E, false, false, false));
+  Queue(pf::WM_KEYDOWN, 'A', pf::KeyLParam(0x1E, false, false, false));
   EXPECT_EQ(Pump(), Events{Ev("KeyDown", 65, 0, 0, 0)});  // not recomputed yet
 
-  Queue(pf::WM_KEYDOWN, pf::VK_CONTROL, KeyMessageLParam(0x1D, false, false, false));
+  Queue(pf::WM_KEYDOWN, pf::VK_CONTROL, pf::KeyLParam(0x1D, false, false, false));
   Queue(pf::WM_CHAR, 1, 0);
   Queue(pf::WM_LBUTTONDOWN, 0, pf::MakePointLParam(3, 4));
   EXPECT_EQ(Pump(), (Events{Ev("KeyDown", 162, 3, 0, 0), Ev("KeyChar", 1, 3, 0, 0),

@@ -32,11 +32,10 @@ class PolledInput : public test_support::BasicSystemTest<ArrivingInputPlatform> 
     AttachPolledInput(nullptr);
   }
   void KeyDownMsg(int key, bool repeat = false) {
-    Queue(pf::WM_KEYDOWN, static_cast<std::uintptr_t>(key),
-          KeyMessageLParam(0, false, repeat, false));
+    Queue(pf::WM_KEYDOWN, static_cast<std::uintptr_t>(key), pf::KeyLParam(0, false, repeat, false));
   }
   void KeyUpMsg(int key) {
-    Queue(pf::WM_KEYUP, static_cast<std::uintptr_t>(key), KeyMessageLParam(0, false, true, true));
+    Queue(pf::WM_KEYUP, static_cast<std::uintptr_t>(key), pf::KeyLParam(0, false, true, true));
   }
   pf::Msg At(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam = 0) {
     return pf::Msg{window, message, wparam, lparam};
@@ -131,7 +130,7 @@ TEST_F(PolledInput, SuspendAndResumeClearKeysButtonsCharactersAndWheel) {
   KeyDownMsg('A');
   Queue(pf::WM_CHAR, 'a', 0);
   Queue(pf::WM_RBUTTONDOWN, 0, 0);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(240), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(240), 0);
   Deactivate();
   KeyDownMsg('B');  // after the suspend, in the same pump
   EXPECT_EQ(SuspendRequested(), 1);
@@ -154,10 +153,10 @@ TEST_F(PolledInput, SuspendAndResumeClearKeysButtonsCharactersAndWheel) {
 
 TEST_F(PolledInput, WheelCountsNotchesAndClearingResetsOnlyTheWheel) {
   QueueMove(7, 8);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(120), 0);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(120), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(120), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(120), 0);
   EXPECT_EQ(WheelZ(), 2);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(-360), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(-360), 0);
   EXPECT_EQ(WheelZ(), -1);
   ClearMouseState();
   EXPECT_EQ(WheelZ(), 0);
@@ -179,7 +178,7 @@ TEST_F(PolledInput, PointerFollowsMovesOnlyAndDeltasStartFromZero) {
   EXPECT_EQ(PointerYDelta(), 560);
   EXPECT_EQ(PointerXDelta(), 0);
   EXPECT_EQ(PointerX(), -5);
-  Queue(pf::WM_MOUSEWHEEL, WheelWParam(360), 0);
+  Queue(pf::WM_MOUSEWHEEL, pf::WheelWParam(360), 0);
   EXPECT_EQ(WheelZDelta(), 3);
   EXPECT_EQ(WheelZDelta(), 0);
 }

@@ -13,6 +13,7 @@
 #include "system/events.h"
 #include "system/hooks.h"
 #include "system/message_translation.h"
+#include "system/module_resets.h"
 #include "system/polled_input.h"
 #include "system/system_driver.h"
 
@@ -35,10 +36,7 @@ inline std::vector<std::string> EventTexts() {
 }
 
 inline void ResetSystemLayers() {
-  testing_only::ResetPolledInput();
-  testing_only::ResetSystemModule();
-  testing_only::ResetEvents();
-  testing_only::ResetHooks();
+  testing_only::ResetModules();
   RecordedEvents().clear();
 }
 

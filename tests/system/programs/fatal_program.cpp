@@ -1,8 +1,9 @@
 // A program that ends in the way its first argument names, run as a child
 // process by the start-up tests: an unhandled error, a fault signal of each
 // kind, a normal return, and faults whose report meets a second fault or a
-// hanging at-exit handler. It runs on the fake platform; its at-exit handlers
-// write markers (and the boxes the fake was asked for) to standard error.
+// hanging at-exit handler. It runs on the fake platform with the Linux fault
+// handling behind it; its at-exit handlers write markers (and the boxes the
+// fake was asked for) to standard error.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "platform/fake_platform.h"
+#include "platform/linux/linux_fatal.h"
 #include "support/error.h"
 #include "system/at_exit.h"
 #include "system/startup.h"
@@ -24,6 +26,18 @@ extern "C" const char* __asan_default_options() {
 }
 
 namespace {
+
+// The fake, except that faults are caught, reported and watched for real.
+class FaultingPlatform : public platform::FakePlatform {
+ public:
+  void SetUnhandledExceptionFilter(platform::ExceptionFilter filter) override {
+    platform::linux_fatal::InstallFatalSignalHandlers(filter);
+  }
+  void WriteStandardError(const char* text) override {
+    platform::linux_fatal::WriteToStandardError(text);
+  }
+  void SetFatalWatchdog(unsigned seconds) override { platform::linux_fatal::ArmWatchdog(seconds); }
+};
 
 platform::FakePlatform* fake = nullptr;
 std::string mode;
@@ -82,7 +96,7 @@ void Program() {
 
 int main(int argc, char** argv) {
   mode = argc > 1 ? argv[1] : "";
-  fake = new platform::FakePlatform();  // outlives every at-exit handler
+  fake = new FaultingPlatform();  // outlives every at-exit handler
   fake->SetActiveWindow(0x123);
   // As with no display: no box can be shown.
   fake->Fail("MessageBox");

@@ -1,4 +1,4 @@
-#include "platform/posix_fatal.h"
+#include "platform/linux/linux_fatal.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace platform::posix_fatal {
+namespace platform::linux_fatal {
 namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
@@ -142,4 +142,4 @@ void ArmWatchdog(unsigned seconds) {
   alarm(seconds);
 }
 
-}  // namespace platform::posix_fatal
+}  // namespace platform::linux_fatal

@@ -1,6 +1,6 @@
 // How the C library's allocator hands freed large blocks back to the system
-// on Linux (glibc). Called once by the program's entry, before the graphics
-// driver allocates anything.
+// on Linux (glibc). Behind LinuxPlatform's HeapOptimizeResources, which the
+// program's entry calls once, before the graphics driver allocates anything.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // File and folder requesters and URL opening on Linux desktops, through the
 // desktop's helper programs (kdialog on KDE, zenity elsewhere, xdg-open).
-// Called by the SDL2 platform's GetOpenFileName/GetSaveFileName,
+// Called by LinuxPlatform's GetOpenFileName/GetSaveFileName,
 // BrowseForFolder and ShellExecute. No text passes through a shell: helpers
 // are started with an argument vector and read through a pipe.
 #pragma once

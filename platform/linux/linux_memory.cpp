@@ -1,4 +1,4 @@
-#include "platform/linux_memory.h"
+#include "platform/linux/linux_memory.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>

@@ -1,6 +1,6 @@
 // The process's executable path, current directory and path queries on
-// Linux. Called by the SDL2 platform's GetModuleFileName,
-// GetCurrentDirectory, SetCurrentDirectory, PathExists and GetFullPathName.
+// Linux. Called by LinuxPlatform's GetModuleFileName, GetCurrentDirectory,
+// SetCurrentDirectory, PathExists and GetFullPathName.
 #pragma once
 
 #include <string>

@@ -1,12 +1,14 @@
-// Fatal platform exceptions on POSIX systems: the synchronous fault signals
-// (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP) caught on an alternate stack and
-// turned into the platform's 32-bit exception codes. Installed by the
-// program entry (system/startup), which names the code and ends the process.
+// Fatal platform exceptions on Linux: the synchronous fault signals (SIGSEGV,
+// SIGBUS, SIGILL, SIGFPE, SIGTRAP) caught on an alternate stack and turned
+// into the platform's 32-bit exception codes. Behind LinuxPlatform's
+// SetUnhandledExceptionFilter, WriteStandardError and SetFatalWatchdog; the
+// program entry (system/startup) installs the filter, which names the code
+// and ends the process.
 #pragma once
 
 #include <cstdint>
 
-namespace platform::posix_fatal {
+namespace platform::linux_fatal {
 
 inline constexpr std::uint32_t kDatatypeMisalignment = 0x80000002u;
 inline constexpr std::uint32_t kBreakpoint = 0x80000003u;
@@ -57,4 +59,4 @@ void WriteToStandardError(const char* text);
 // unblocked, after the given seconds. Arming again replaces the time.
 void ArmWatchdog(unsigned seconds);
 
-}  // namespace platform::posix_fatal
+}  // namespace platform::linux_fatal

@@ -5,6 +5,7 @@
 // pump that finds nothing to do. Prints figures; asserts nothing.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -88,6 +89,16 @@ int main(int argc, char** argv) {
   std::printf("interval p99         %.3f ms\n", at(0.99));
   std::printf("interval max         %.3f ms\n", sorted.back());
   std::printf("late by over 2 ms    %d\n", late);
+  // The schedule's pattern: whole-millisecond intervals of 16 and 17 ms,
+  // one of 16 to two of 17.
+  int of16 = 0, of17 = 0;
+  for (double interval : intervals) {
+    const double rounded = std::floor(interval + 0.5);
+    of16 += rounded == 16.0 ? 1 : 0;
+    of17 += rounded == 17.0 ? 1 : 0;
+  }
+  std::printf("intervals of 16/17/other ms  %d / %d / %d\n", of16, of17,
+              static_cast<int>(intervals.size()) - of16 - of17);
 
   // The pump with an empty queue, as every polled-input query runs it.
   constexpr int kPolls = 20000;

@@ -81,6 +81,7 @@ set(VUBLE_PUBLIC_HEADERS
     gfx/flat2d.h gfx/gl_context.h gfx/gl_flat2d_driver.h gfx/gl_graphics.h gfx/graphics.h
     gfx/image.h gfx/image_font.h gfx/overlay.h
     platform/native_platform.h platform/platform.h platform/virtual_keys.h
+    platform/windows_macros_push.h platform/windows_macros_pop.h
     support/error.h support/format.h support/object.h support/pixmap.h support/stream.h
     support/text.h support/version.h support/wrapping.h
     system/at_exit.h system/deferred_calls.h system/dialogs.h system/events.h system/hooks.h

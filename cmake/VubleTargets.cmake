@@ -25,17 +25,45 @@ function(vuble_library name)
   endif()
 endfunction()
 
+# The label of tests that need a real window: x11, or wine for the Windows
+# programs (run under Wine on an X server).
+set(VUBLE_WINDOW_LABEL x11)
+if(WIN32)
+  set(VUBLE_WINDOW_LABEL wine)
+endif()
+
+# Under Wine the first listing of a cross-built test program may have to make
+# the Wine prefix first (about 15 s).
+set(VUBLE_DISCOVERY_TIMEOUT 5)
+if(CMAKE_CROSSCOMPILING)
+  set(VUBLE_DISCOVERY_TIMEOUT 120)
+endif()
 # One GoogleTest executable per test folder: every *_test.cpp of the folder
 # except the real-window ones (*_x11_test.cpp), which form a second
-# executable labelled x11 that runs only with an X server. Each links the
-# test doubles (vuble_testing: the fake platform and the GL recorder).
+# executable labelled x11 that runs only with an X server; on Windows the
+# real-window ones are *_wine_test.cpp (label wine, run under Wine). Each
+# links the test doubles (vuble_testing: the fake platform and the GL
+# recorder).
 function(vuble_test_folder folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;NOT_ON_WINDOWS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB x11 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_x11_test.cpp)
+  file(GLOB wine CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_wine_test.cpp)
   set(unit ${all})
-  if(x11)
-    list(REMOVE_ITEM unit ${x11})
+  foreach(other x11 wine)
+    if(${other})
+      list(REMOVE_ITEM unit ${${other}})
+    endif()
+  endforeach()
+  # Tests of one platform's own code are named after its folder (sdl_,
+  # linux_, win32_) and built only for that platform.
+  if(WIN32)
+    list(FILTER unit EXCLUDE REGEX "/(sdl|linux)_[^/]*$")
+    foreach(name ${ARG_NOT_ON_WINDOWS})
+      list(REMOVE_ITEM unit ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+    endforeach()
+  else()
+    list(FILTER unit EXCLUDE REGEX "/win32_[^/]*$")
   endif()
   if(unit)
     add_executable(${folder}_tests ${unit})
@@ -43,7 +71,7 @@ function(vuble_test_folder folder)
                                                   GTest::gtest_main)
     target_include_directories(${folder}_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_tests DISCOVERY_MODE PRE_TEST
-                         PROPERTIES LABELS unit)
+                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT} PROPERTIES LABELS unit)
   endif()
   if(x11 AND VUBLE_BUILD_SDL)
     add_executable(${folder}_x11_tests ${x11})
@@ -51,6 +79,16 @@ function(vuble_test_folder folder)
                                                       GTest::gmock GTest::gtest_main)
     target_include_directories(${folder}_x11_tests PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${folder}_x11_tests DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
                          PROPERTIES LABELS x11 RUN_SERIAL TRUE)
+  endif()
+  if(wine AND WIN32)
+    add_executable(${folder}_wine_tests ${wine})
+    target_link_libraries(${folder}_wine_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest
+                                                       GTest::gmock GTest::gtest_main)
+    target_include_directories(${folder}_wine_tests PRIVATE ${PROJECT_SOURCE_DIR})
+    gtest_discover_tests(${folder}_wine_tests DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
+                         PROPERTIES LABELS wine RUN_SERIAL TRUE)
   endif()
 endfunction()

@@ -13,12 +13,17 @@
 class TImageFont;   // gfx/image_font.h
 class TImageFrame;  // gfx/image.h
 
-// Blend modes. Any other value turns blending and alpha testing off.
+// Blend modes. Any other value turns blending and alpha testing off. Their
+// own namespace is inline, so they are named as globals; a program that
+// also includes <windows.h>, whose GDI declares a function AlphaBlend,
+// writes blend_modes::AlphaBlend.
+inline namespace blend_modes {
 inline constexpr int MaskedBlend = 1;    // no blending; alpha below 0.5 is not drawn
 inline constexpr int OpaqueBlend = 2;    // no blending, no alpha test
 inline constexpr int AlphaBlend = 3;     // source over destination by source alpha
 inline constexpr int AdditiveBlend = 4;  // source times alpha added to destination
 inline constexpr int MultiplyBlend = 5;  // destination times source colour
+}  // namespace blend_modes
 
 // A driver that draws 2D shapes. Colours, viewport and pixmap coordinates
 // are ints; alpha, widths, coordinates and matrix entries are floats.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/windows_macros_push.h"
 #include "support/text.h"
 
 inline constexpr std::size_t kFontResourceSize = 1536;
@@ -23,3 +24,5 @@ void RegisterResource(const Text& name, std::span<const std::uint8_t> bytes);
 // The bytes registered under name; empty when there are none. The two
 // fonts are registered from the start.
 std::span<const std::uint8_t> FindResource(const Text& name);
+
+#include "platform/windows_macros_pop.h"

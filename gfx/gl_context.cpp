@@ -135,7 +135,7 @@ void NoteFailure(const char16_t* what) { SetLastGraphicsError(FailureReason(what
       "GLGraphicsDriver failed to make its shared GL context: " + ToUtf8(FailureReason(what)) +
       "\n";
   std::fputs(line.c_str(), stderr);
-  std::exit(-1);
+  std::exit(kFatalExitStatus);
 }
 
 // Back to the desktop mode when window holds the full-screen mode.
@@ -200,7 +200,7 @@ void RegisterGLWindowClass() {
   if (layer.classRegistered) return;
   if (!platform::Current().RegisterClass(kGLWindowClassName, kClassStyle, GLWindowProcedure)) {
     std::fputs("GLGraphicsDriver failed to register its window class\n", stderr);
-    std::exit(-1);
+    std::exit(kFatalExitStatus);
   }
   layer.classRegistered = true;
 }

@@ -58,7 +58,7 @@ GLContextRecordPtr sharedContext();
 platform::Handle fullScreenWindow();
 
 // Registers the window class once per process; ends the process with exit
-// status -1 when the platform refuses.
+// status -1 (255) when the platform refuses.
 void RegisterGLWindowClass();
 platform::PixelFormatRequest BuildPixelFormatRequest(int flags);
 // Makes the hidden context every later context shares display lists and

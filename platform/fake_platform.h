@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "platform/window_registry.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -264,3 +265,5 @@ class FakePlatform : public Platform {
 };
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

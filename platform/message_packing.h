@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/virtual_keys.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -107,3 +108,5 @@ constexpr std::int16_t GetWheelDelta(std::uintptr_t wparam) {
 }
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

@@ -3,7 +3,7 @@
 // benchmarks that need a window) call InstallNativePlatform before anything
 // else and link the CMake target vuble_platform_native, so they build
 // unchanged for every platform. On Linux it is the SDL2 platform with the
-// Linux process services.
+// Linux process services; on Windows the Win32 platform.
 #pragma once
 
 #include "platform/platform.h"

@@ -9,8 +9,9 @@
 // The platform only reports (delivers messages, answers queries); shared
 // state is changed by the layers above. Implementations: FakePlatform
 // (records every call); on Linux platform/sdl/ (SDL2 and the system OpenGL)
-// on top of platform/linux/ (the process services), installed through
-// InstallNativePlatform (platform/native_platform.h).
+// on top of platform/linux/ (the process services); on Windows
+// platform/win32/. Programs install theirs through InstallNativePlatform
+// (platform/native_platform.h).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 
 #include "platform/message_packing.h"
 #include "platform/virtual_keys.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -333,3 +335,5 @@ inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

@@ -5,6 +5,8 @@
 // are named after the characters they carry on a US keyboard.
 #pragma once
 
+#include "platform/windows_macros_push.h"
+
 namespace platform {
 
 inline constexpr int VK_LBUTTON = 0x01;  // left mouse button
@@ -125,3 +127,5 @@ inline constexpr int VK_OEM_8 = 0xDF;
 inline constexpr int VK_OEM_102 = 0xE2;  // the extra key beside left Shift on 102-key keyboards
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

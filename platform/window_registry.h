@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/windows_macros_push.h"
 
 namespace platform {
 
@@ -96,3 +97,5 @@ class WindowRegistry {
 };
 
 }  // namespace platform
+
+#include "platform/windows_macros_pop.h"

@@ -34,19 +34,6 @@ int Box(const Text& text, int serious, std::uint32_t buttons) {
                        platform::MB_TOPMOST | icon | buttons);
 }
 
-Text Replaced(const Text& text, const Text& what, const Text& by) {
-  if (what.empty()) return text;
-  Text out;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t found = text.find(what, begin);
-    if (found == Text::npos) break;
-    out += text.substr(begin, found - begin) + by;
-    begin = found + what.size();
-  }
-  return out + text.substr(begin);
-}
-
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 // Paths are written with "/"; the platform's requesters take its own
@@ -68,29 +55,34 @@ bool StartsWithNoCase(const Text& text, const Text& prefix) {
 
 }  // namespace
 
-// The extensions text becomes the platform's NUL-separated list, built the
-// way the requesters have always read it, and is then cut into name and
-// pattern pairs. A trailing name without a pattern matches nothing and is left out.
+// The extensions text read the way the requesters have always read it: a
+// text without ":" is one group named "Files"; otherwise every ":" ends a
+// name and starts its extensions, every ";" ends a group, and every ","
+// separates two extensions. The text is cut only at those characters, so
+// anything else it holds (a NUL, a "|") stays inside its name or pattern,
+// where the platform refuses or shows it; it never splits the filter. A
+// trailing name without a pattern matches nothing and is left out.
 std::vector<std::pair<Text, Text>> FileTypeFilter(const Text& extensions) {
   std::vector<std::pair<Text, Text>> pairs;
   if (extensions.empty()) return pairs;
-  const Text nul(1, u'\0');
-  Text list;
-  if (extensions.find(u':') == Text::npos) {
-    list = u"Files" + nul + u"*." + extensions;
-  } else {
-    list = Replaced(extensions, u":", nul + u"*.");
-  }
-  list = Replaced(list, u";", nul);
-  list = Replaced(list, u",", u";*.");
-  list += nul;
+  const bool named = extensions.find(u':') != Text::npos;
   std::vector<Text> items;
-  std::size_t begin = 0;
-  while (begin < list.size()) {
-    const std::size_t end = list.find(u'\0', begin);
-    items.push_back(list.substr(begin, end - begin));
-    begin = end + 1;
+  if (!named) items.push_back(u"Files");
+  Text item = named ? Text() : Text(u"*.");
+  for (const char16_t c : extensions) {
+    if (named && c == u':') {
+      items.push_back(item);
+      item = u"*.";
+    } else if (c == u';') {
+      items.push_back(item);
+      item.clear();
+    } else if (c == u',') {
+      item += u";*.";
+    } else {
+      item += c;
+    }
   }
+  items.push_back(item);
   for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
     if (items[i + 1].empty()) continue;
     pairs.emplace_back(items[i], items[i + 1]);
@@ -206,6 +198,8 @@ namespace {
 // The standard library's local time: every call runs on the main thread, so
 // std::localtime's shared result is not raced.
 Text LocalTimeText(const char* format) {
+  // The texts are made on the main thread only, so std::localtime's shared
+  // result is not raced.
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
   if (local == nullptr) return {};

@@ -65,13 +65,13 @@ int RunProgram(int argc, char** argv, void (*program)()) {
     program();
   } catch (const RuntimeError& error) {
     WriteError(error.ToString());
-    std::exit(-1);
+    std::exit(kFatalExitStatus);
   } catch (const std::exception& error) {
     WriteError(FromUtf8(error.what()));
-    std::exit(-1);
+    std::exit(kFatalExitStatus);
   } catch (...) {
     WriteError(u"Unhandled exception");
-    std::exit(-1);
+    std::exit(kFatalExitStatus);
   }
   return 0;
 }
@@ -142,5 +142,5 @@ void FatalExceptionFilter(std::uint32_t code) {
     // The report is already on standard error; the process ends either way.
   }
   os.SetFatalWatchdog(kExitWatchdogSeconds);
-  std::exit(-1);
+  std::exit(kFatalExitStatus);
 }

@@ -21,6 +21,10 @@ extern Text ApplicationFile;
 extern Text ApplicationDirectory;
 // The command-line arguments, the program's own name first.
 extern std::vector<Text> ApplicationArguments;
+// The exit status of a process ended by an unhandled error or a fatal
+// platform exception: -1 as the 8-bit status every system reports.
+inline constexpr int kFatalExitStatus = 255;
+
 // The thread that ran the runtime start-up.
 extern platform::ThreadId MainThreadId;
 // 1: texts go to the platform as UTF-16. The seam always takes UTF-16, so the

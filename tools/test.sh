@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tier and the real-window
-# tier (on a virtual X server started here), the fuzz targets for a bounded
-# number of runs, then the unit and real-window tiers again built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# tier (on a virtual X server started here), the Windows build (cross-built
+# with MinGW-w64) with its tiers under Wine on the same X server, the fuzz
+# targets for a bounded number of runs, then the unit and real-window tiers
+# again built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/deps.sh
+tools/deps.sh windows
 
 # Every C++ file keeps the committed layout (.clang-format).
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
@@ -18,20 +19,51 @@ jobs=$(nproc)
 # never answers, say) fails after five instead of eating the run's budget.
 timeout=300
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
+# The Linux build also holds the end-to-end tests of the Windows build's toy
+# (label wine), run below once that is built.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" \
+  -DVUBLE_WINDOWS_BUILD="$PWD/build-win" >/dev/null
 cmake --build build -j "$jobs"
 
 source tools/xvfb.sh
-trap 'stop_wm; stop_xvfb' EXIT
+source tools/wine/prefix.sh
+trap 'stop_wm; wine_server_stop; stop_xvfb' EXIT
 start_xvfb
 # The unit tier in parallel; the real-window tier one test at a time, first
 # on a bare X server, then again under a window manager (decorations move
 # the client area; nothing else may change).
-(cd build && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE x11)
+(cd build && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE 'x11|wine')
 (cd build && ctest --output-on-failure --timeout "$timeout" -L x11)
 start_wm
 (cd build && VUBLE_WINDOW_MANAGER=openbox ctest --output-on-failure --timeout "$timeout" -L x11)
 stop_wm
+
+# Windows: the same sources cross-built, run under Wine with one server for
+# the whole run, on the same X server (Wine's windows are not handed to a
+# window manager): the unit tier, the real-window tier (whose tests start
+# the Linux build's probe to look at X and drive it), the end-to-end tests
+# of vuble-toy.exe from outside, and the package, whose examples must run
+# from the unpacked folder alone.
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUBLE_WERROR="$werror" >/dev/null
+cmake --build build-win -j "$jobs"
+wine_server_start "$PWD/build-win/wine-prefix"
+(cd build-win && ctest --output-on-failure --timeout "$timeout" -j "$jobs" -LE wine)
+export VUBLE_X11_PROBE="$PWD/build/tools/vuble-x11-probe"
+(cd build-win && ctest --output-on-failure --timeout "$timeout" -L wine)
+(cd build && ctest --output-on-failure --timeout "$timeout" -L wine)
+(cd build-win && cpack >/dev/null)
+package=$(ls build-win/vuble-toy-*-windows-x86_64.zip)
+unpacked=$(mktemp -d)
+unzip -q "$package" -d "$unpacked"
+# Each example from the unpacked folder, ended with Escape as its user would.
+for example in text:text image:images keyboard:keyboard; do
+  build/tools/vuble-escape-run "Vuble example: ${example#*:}" 60 "$(command -v wine)" \
+    "$unpacked"/vuble-toy-*/"example_${example%%:*}.exe"
+done
+rm -rf "$unpacked"
+echo "Windows package: $package"
+wine_server_stop
 stop_xvfb
 
 # Each fuzz target runs a bounded number of executions from its seed corpus

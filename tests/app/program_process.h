@@ -1,9 +1,11 @@
 // A program of this project run as a child process by the end-to-end tests:
 // started with an argument vector and the test's environment (with changes),
 // its standard error collected, its exit status awaited; killed if a test
-// ends while it still runs.
+// ends while it still runs. The program may be a launcher of the program
+// under test (Wine, for a Windows build), given as the first argument.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -18,8 +20,10 @@ extern char** environ;
 
 class ProgramProcess {
  public:
-  // env_changes: "NAME=value" sets a variable, a bare "NAME" removes it.
-  explicit ProgramProcess(std::string program, std::vector<std::string> env_changes = {}) {
+  // env_changes: "NAME=value" sets a variable, a bare "NAME" removes it;
+  // arguments follow the program's name in its argument vector.
+  explicit ProgramProcess(std::string program, std::vector<std::string> env_changes = {},
+                          std::vector<std::string> arguments = {}) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
     for (const auto& change : env_changes) {
@@ -37,8 +41,11 @@ class ProgramProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    char* argv[] = {program.data(), nullptr};
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    std::vector<char*> argv{program.data()};
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(pipe_fds[1]);
     stderr_fd_ = pipe_fds[0];
@@ -72,8 +79,11 @@ class ProgramProcess {
     }
   }
 
-  // Everything it wrote to standard error; blocks until it closes it.
+  // What it wrote to standard error, read once it has ended. Not read to
+  // the pipe's end: a process started on its behalf (Wine's desktop) may
+  // keep the pipe open.
   std::string Stderr() {
+    fcntl(stderr_fd_, F_SETFL, fcntl(stderr_fd_, F_GETFL) | O_NONBLOCK);
     std::string out;
     char buffer[512];
     ssize_t n;

@@ -1,17 +1,22 @@
 // End-to-end tests of the real vuble-toy program on an X server: it is
 // started as a child process, driven with XTest input like a user would,
-// and judged by the pixels of its window and its exit status.
+// and judged by the pixels of its window and its exit status. The same
+// tests run on the Windows build under Wine (VUBLE_TOY_ARGUMENT is then
+// the program and VUBLE_TOY_PATH the script that runs it under Wine).
 // GoogleTest before Xlib: Xlib defines macros (None, Bool, Status) that
 // clash with GoogleTest's own names.
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 // clang-format on
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/app/program_process.h"
 #include "tools/x11/x11_window.h"
@@ -27,15 +32,27 @@ const std::set<std::uint32_t> kCellColours{0xCFCFD7, 0xDEDEE6, 0xEDEDF5, 0xF2F2F
 
 bool IsCell(std::uint32_t p) { return kCellColours.count(p) != 0; }
 
+// The toy's arguments after its launcher's name: the Windows program, when
+// Wine launches it.
+std::vector<std::string> ToyArguments() {
+#ifdef VUBLE_TOY_ARGUMENT
+  return {VUBLE_TOY_ARGUMENT};
+#else
+  return {};
+#endif
+}
+
 class ToyOnX11 : public ::testing::Test {
  protected:
   void SetUp() override {
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr) << "the real-window tests need an X server (DISPLAY)";
-    toy_ = std::make_unique<ProgramProcess>(VUBLE_TOY_PATH);
+    toy_ = std::make_unique<ProgramProcess>(VUBLE_TOY_PATH, std::vector<std::string>{},
+                                            ToyArguments());
     ASSERT_TRUE(toy_->Started());
-    window_ = x11tools::FindWindowByTitle(display_, "Vuble Toy", 15000);
-    ASSERT_NE(window_, 0u) << "no window titled Vuble Toy appeared";
+    top_ = x11tools::FindWindowByTitle(display_, "Vuble Toy", 15000);
+    ASSERT_NE(top_, 0u) << "no window titled Vuble Toy appeared";
+    window_ = x11tools::ClientWindow(display_, top_, 512, 512);
     ASSERT_TRUE(x11tools::ClientOrigin(display_, window_, origin_x_, origin_y_));
     // Input that arrives while the window is still being opened, before the
     // input layer listens, is not seen: start once frames are coming.
@@ -88,7 +105,8 @@ class ToyOnX11 : public ::testing::Test {
 
   Display* display_ = nullptr;
   std::unique_ptr<ProgramProcess> toy_;
-  Window window_ = 0;
+  Window top_ = 0;     // the window titled "Vuble Toy"
+  Window window_ = 0;  // the window that shows its client area
   int origin_x_ = 0;
   int origin_y_ = 0;
 };
@@ -98,8 +116,14 @@ TEST_F(ToyOnX11, OpensA512By512WindowAndClosesWithStatusZero) {
   ASSERT_TRUE(x11tools::ClientSize(display_, window_, width, height));
   EXPECT_EQ(width, 512);
   EXPECT_EQ(height, 512);
+  if (std::getenv("VUBLE_WINDOW_MANAGER") == nullptr) {
+    // Without a window manager nothing moves it: the client area lies where
+    // it was asked for, centred on the 1920 by 1080 screen.
+    EXPECT_EQ(origin_x_, 704);
+    EXPECT_EQ(origin_y_, 284);
+  }
 
-  x11tools::RequestClose(display_, window_);
+  x11tools::RequestClose(display_, top_);
   EXPECT_EQ(toy_->WaitForExit(10s), 0);
 }
 
@@ -164,8 +188,34 @@ TEST_F(ToyOnX11, PointerMarkIsAHorizontalPairThatTurnsVerticalAfterAMiddlePress)
   EXPECT_TRUE(Eventually(vertical, 5s)) << "the mark did not turn vertical";
 }
 
+TEST_F(ToyOnX11, PointerIsHiddenOverTheWindowOnly) {
+  int event_base = 0, error_base = 0;
+  ASSERT_TRUE(XFixesQueryExtension(display_, &event_base, &error_base));
+  // Whether the cursor X shows now has any pixel that is not transparent.
+  auto cursor_seen = [&] {
+    XFixesCursorImage* image = XFixesGetCursorImage(display_);
+    if (image == nullptr) return true;
+    bool seen = false;
+    const std::size_t count = static_cast<std::size_t>(image->width) * image->height;
+    for (std::size_t i = 0; i < count && !seen; ++i) seen = (image->pixels[i] >> 24) != 0;
+    XFree(image);
+    return seen;
+  };
+  auto eventually = [](const auto& condition) {
+    for (int i = 0; i < 50; ++i) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  };
+  PointAt(256, 100);
+  EXPECT_TRUE(eventually([&] { return !cursor_seen(); })) << "the pointer shows over the window";
+  x11tools::MovePointer(display_, 10, 10);  // the root window, outside the toy's
+  EXPECT_TRUE(eventually(cursor_seen)) << "the pointer stays hidden outside the window";
+}
+
 TEST(ToyWithoutDisplay, SaysWhyAndEndsWithStatus255) {
-  ProgramProcess toy(VUBLE_TOY_PATH, {"DISPLAY", "WAYLAND_DISPLAY"});
+  ProgramProcess toy(VUBLE_TOY_PATH, {"DISPLAY", "WAYLAND_DISPLAY"}, ToyArguments());
   ASSERT_TRUE(toy.Started());
   EXPECT_EQ(toy.WaitForExit(20s), 255);
   EXPECT_NE(toy.Stderr().find("could not open"), std::string::npos);

@@ -1,13 +1,10 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
-#include <future>
 #include <string>
 #include <vector>
 
@@ -141,27 +138,41 @@ TEST(LoadPixelBuffer, DestroyedLoaderLeavesTheChain) {
   EXPECT_EQ(outer._succ, nullptr);
 }
 
+// A file of the given bytes in the temporary folder, removed with it.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& bytes) {
+    static int count = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("vuble_stream_test_" + std::to_string(++count) + ".bin");
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~TemporaryFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  Text Name() const {
+    const std::u8string name = path_.u8string();
+    return FromUtf8(std::string(name.begin(), name.end()));
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
 TEST(LoadPixelBuffer, ReadsAFileNamedByText) {
-  char path[] = "/tmp/pixmap_loader_testXXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, "PIX\x07", 4), 4);
-  ::close(fd);
+  const TemporaryFile file("PIX\x07");
   PixLoader pix;
-  TPixmapPtr p = LoadPixelBuffer(std::make_shared<TextObject>(FromUtf8(path)));
-  ::unlink(path);
+  TPixmapPtr p = LoadPixelBuffer(std::make_shared<TextObject>(file.Name()));
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->pixels[0], 7);
 }
 
 TEST(TFileStream, PositionSeekReadAndClose) {
-  char path[] = "/tmp/pixmap_stream_testXXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, "abcdef", 6), 6);
-  ::close(fd);
-  auto stream = TFileStream::Open(FromUtf8(path));
-  ::unlink(path);
+  const TemporaryFile file("abcdef");
+  auto stream = TFileStream::Open(file.Name());
   ASSERT_NE(stream, nullptr);
   char buf[8] = {};
   EXPECT_EQ(stream->Read(buf, 4), 4);
@@ -174,37 +185,6 @@ TEST(TFileStream, PositionSeekReadAndClose) {
   EXPECT_EQ(stream->Pos(), -1);
   EXPECT_THROW(stream->Read(buf, 1), TStreamError);
   stream->Close();
-}
-
-// A FIFO without a writer, a folder and a device give Null at once, as a
-// missing file does, also when loading with no loader registered. An open
-// that blocks is released by writers, so the test fails instead of hanging.
-TEST(TFileStream, OnlyRegularFilesOpenAndNothingWaits) {
-  char folder[] = "/tmp/pixmap_stream_kindsXXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
-  const std::string fifo = std::string(folder) + "/fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::vector<std::string> paths = {fifo, folder, "/dev/null", std::string(folder) + "/none"};
-  auto results = std::async(std::launch::async, [&] {
-    std::vector<std::string> opened;
-    for (const auto& path : paths) {
-      if (TFileStream::Open(FromUtf8(path)) != nullptr) opened.push_back(path);
-    }
-    if (FirstPixmapLoader() == nullptr &&
-        LoadPixelBuffer(std::make_shared<TextObject>(FromUtf8(fifo))) != nullptr) {
-      opened.push_back("loaded " + fifo);
-    }
-    return opened;
-  });
-  const bool waited = results.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
-  while (results.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0) ::close(writer);
-  }
-  EXPECT_FALSE(waited) << "opening the FIFO waited for a writer";
-  EXPECT_EQ(results.get(), std::vector<std::string>{});
-  ::unlink(fifo.c_str());
-  ::rmdir(folder);
 }
 
 }  // namespace

@@ -71,6 +71,12 @@ TEST(FileTypeFilter, GroupsBecomeNamePatternPairs) {
   EXPECT_EQ(dialogs::FileTypeFilter(u"png,jpg,gif"), (Filter{{u"Files", u"*.png;*.jpg;*.gif"}}));
   // A trailing name without extensions matches nothing and is left out.
   EXPECT_EQ(dialogs::FileTypeFilter(u"Images:png;All"), (Filter{{u"Images", u"*.png"}}));
+  // A NUL or "|" in the text stays inside its group (the platform refuses
+  // a NUL); it never starts a group of its own.
+  EXPECT_EQ(dialogs::FileTypeFilter(std::u16string(u"Images:png\0exe;Text:txt", 23)),
+            (Filter{{u"Images", std::u16string(u"*.png\0exe", 9)}, {u"Text", u"*.txt"}}));
+  EXPECT_EQ(dialogs::FileTypeFilter(std::u16string(u"A|B\0C:png", 9)),
+            (Filter{{std::u16string(u"A|B\0C", 5), u"*.png"}}));
 }
 
 TEST(NaturalFilterIndex, GroupListingTheProposedExtension) {

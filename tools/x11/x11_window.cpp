@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -41,15 +42,17 @@ bool Viewable(Display* display, Window window) {
   return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
-Window Search(Display* display, Window window, const std::string& title) {
-  if (WindowName(display, window) == title && Viewable(display, window)) return window;
+// The first window of the tree below window (window itself first, then
+// depth first) that wanted accepts; 0 when none does.
+Window FirstInTree(Display* display, Window window, const std::function<bool(Window)>& wanted) {
+  if (wanted(window)) return window;
   Window root = 0, parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
   Window found = 0;
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    found = Search(display, children[i], title);
+    found = FirstInTree(display, children[i], wanted);
   }
   if (children != nullptr) XFree(children);
   return found;
@@ -64,11 +67,23 @@ Window FindWindowByTitle(Display* display, const std::string& title, int timeout
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
-    const Window found = Search(display, DefaultRootWindow(display), title);
+    const Window found = FirstInTree(display, DefaultRootWindow(display), [&](Window window) {
+      return WindowName(display, window) == title && Viewable(display, window);
+    });
     if (found != 0) return found;
     if (std::chrono::steady_clock::now() >= deadline) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+}
+
+Window ClientWindow(Display* display, Window window, int width, int height) {
+  const Window client = FirstInTree(display, window, [&](Window candidate) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, candidate, &attributes) &&
+           attributes.map_state == IsViewable && attributes.width == width &&
+           attributes.height == height;
+  });
+  return client != 0 ? client : window;
 }
 
 bool ClientOrigin(Display* display, Window window, int& x, int& y) {

@@ -18,6 +18,13 @@ namespace x11tools {
 // choose the pixel format).
 Window FindWindowByTitle(Display* display, const std::string& title, int timeout_ms);
 
+// The window that shows a top-level window's client area of width by
+// height: the window itself when it is viewable at that size (a window
+// manager frames it from outside), else its first viewable descendant of
+// that size (Wine draws its own frame inside the top-level window); window
+// when none is.
+Window ClientWindow(Display* display, Window window, int width, int height);
+
 // Where the window's client area lies on the root window.
 bool ClientOrigin(Display* display, Window window, int& x, int& y);
 bool ClientSize(Display* display, Window window, int& width, int& height);

@@ -1,0 +1,49 @@
+// File streams and POSIX special files: a FIFO must not make opening wait.
+// Not built for Windows, which has no FIFOs in its file system.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "support/pixmap.h"
+#include "support/stream.h"
+
+namespace {
+
+// A FIFO without a writer, a folder and a device give Null at once, as a
+// missing file does, also when loading with no loader registered. An open
+// that blocks is released by writers, so the test fails instead of hanging.
+TEST(TFileStream, OnlyRegularFilesOpenAndNothingWaits) {
+  char folder[] = "/tmp/pixmap_stream_kindsXXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const std::string fifo = std::string(folder) + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::string> paths = {fifo, folder, "/dev/null", std::string(folder) + "/none"};
+  auto results = std::async(std::launch::async, [&] {
+    std::vector<std::string> opened;
+    for (const auto& path : paths) {
+      if (TFileStream::Open(FromUtf8(path)) != nullptr) opened.push_back(path);
+    }
+    if (FirstPixmapLoader() == nullptr &&
+        LoadPixelBuffer(std::make_shared<TextObject>(FromUtf8(fifo))) != nullptr) {
+      opened.push_back("loaded " + fifo);
+    }
+    return opened;
+  });
+  const bool waited = results.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+  while (results.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+  }
+  EXPECT_FALSE(waited) << "opening the FIFO waited for a writer";
+  EXPECT_EQ(results.get(), std::vector<std::string>{});
+  ::unlink(fifo.c_str());
+  ::rmdir(folder);
+}
+
+}  // namespace

@@ -180,7 +180,10 @@ class Platform {
   virtual long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) = 0;
   virtual int GetDesktopDeviceCaps(int index) = 0;  // kHorzRes, kVertRes, kBitsPixel, kVRefresh
 
-  // Dialogs and shell. Texts are UTF-16 here; backends convert.
+  // Dialogs and shell. Texts are UTF-16 here; backends convert. Where the
+  // system's file names, paths and arguments are bytes, a byte that is not
+  // part of valid UTF-8 is kept as U+DC80 + byte both ways (FromSystemBytes
+  // and ToSystemBytes, support/text.h), so every name round-trips.
   virtual int MessageBox(Handle owner, const std::u16string& text, const std::u16string& caption,
                          std::uint32_t style) = 0;  // the pressed button's id; 0 on failure
   virtual bool GetOpenFileName(const FileDialog& request, std::u16string& chosen) = 0;

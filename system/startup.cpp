@@ -54,7 +54,7 @@ void RuntimeStartup(int argc, const char* const* argv) {
   os.SetCurrentDirectory(ApplicationDirectory);  // a failure leaves the launch folder current
   ApplicationTitle = u"Quillon Application";
   ApplicationArguments.clear();
-  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromUtf8(argv[i]));
+  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromSystemBytes(argv[i]));
 }
 
 int RunProgram(int argc, char** argv, void (*program)()) {

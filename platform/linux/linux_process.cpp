@@ -12,10 +12,11 @@
 namespace platform::linux_process {
 namespace {
 
-// A path for the C library: false when it holds a NUL, which no file name
-// can contain (passing it on would silently cut the path short).
+// A path for the C library, with the bytes of a name that is not UTF-8
+// given back: false when it holds a NUL, which no file name can contain
+// (passing it on would silently cut the path short).
 bool ToNative(const std::u16string& path, std::string& native) {
-  native = ToUtf8(path);
+  native = ToSystemBytes(path);
   return native.find('\0') == std::string::npos;
 }
 
@@ -29,7 +30,7 @@ std::u16string ExecutablePath() {
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (length < 0) return {};
     if (static_cast<std::size_t>(length) < buffer.size()) {
-      return FromUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+      return FromSystemBytes(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -38,7 +39,7 @@ std::u16string ExecutablePath() {
 std::u16string CurrentDirectory() {
   std::vector<char> buffer(512);
   for (;;) {
-    if (getcwd(buffer.data(), buffer.size()) != nullptr) return FromUtf8(buffer.data());
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) return FromSystemBytes(buffer.data());
     if (errno != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }

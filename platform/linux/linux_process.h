@@ -1,6 +1,8 @@
 // The process's executable path, current directory and path queries on
 // Linux. Called by LinuxPlatform's GetModuleFileName, GetCurrentDirectory,
-// SetCurrentDirectory, PathExists and GetFullPathName.
+// SetCurrentDirectory, PathExists and GetFullPathName. Paths are bytes on
+// Linux: a name that is not UTF-8 keeps its bytes (FromSystemBytes and
+// ToSystemBytes, support/text.h), so it still names its file.
 #pragma once
 
 #include <string>

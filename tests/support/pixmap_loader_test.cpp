@@ -141,14 +141,15 @@ TEST(LoadPixelBuffer, DestroyedLoaderLeavesTheChain) {
   EXPECT_EQ(outer._succ, nullptr);
 }
 
+// The name is not UTF-8 (a Latin-1 byte): the text keeps its bytes.
 TEST(LoadPixelBuffer, ReadsAFileNamedByText) {
-  char path[] = "/tmp/pixmap_loader_testXXXXXX";
+  char path[] = "/tmp/pixmap_loader_caf\xE9XXXXXX";
   const int fd = ::mkstemp(path);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::write(fd, "PIX\x07", 4), 4);
   ::close(fd);
   PixLoader pix;
-  TPixmapPtr p = LoadPixelBuffer(std::make_shared<TextObject>(FromUtf8(path)));
+  TPixmapPtr p = LoadPixelBuffer(std::make_shared<TextObject>(FromSystemBytes(path)));
   ::unlink(path);
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->pixels[0], 7);

@@ -204,15 +204,17 @@ class Platform {
   // Process: fatal faults. The filter runs on the faulting thread, inside the
   // platform's fault handling, with the platform's 32-bit exception code
   // (0xC0000005 for an access violation, ...); it reports and must not
-  // return. Installing again replaces it.
+  // return. A fault on another thread while the filter runs waits for it
+  // (the filter ends the process); a fault inside the filter's own report
+  // ends the process at once. Installing again replaces it.
   virtual void SetUnhandledExceptionFilter(ExceptionFilter filter) = 0;
   // Async-signal-safe: writes text to standard error, unbuffered (WriteFile
   // on the standard error handle). For the fault report's first line.
   virtual void WriteStandardError(const char* text) = 0;
-  // Async-signal-safe, for the fault report: puts fault handling back to the
-  // platform's default (a second fault ends the process at once instead of
-  // re-entering the report) and ends the process if it still runs after the
-  // given seconds. Arming again replaces the time.
+  // Async-signal-safe, for the fault report: ends the process with exit
+  // status 255, the status of a fatal error, if it still runs after the
+  // given seconds; a message box still on the screen goes with it. Arming
+  // again replaces the time.
   virtual void SetFatalWatchdog(unsigned seconds) = 0;
 
   // Process: memory. Lets the allocator hand freed large blocks back to the

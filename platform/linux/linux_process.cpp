@@ -1,5 +1,8 @@
 #include "platform/linux/linux_process.h"
 
+#include <pthread.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +23,31 @@ bool ToNative(const std::u16string& path, std::string& native) {
   return native.find('\0') == std::string::npos;
 }
 
+// Whether forks on this thread end with the process; in a forked child the
+// copy of the forking thread's values is what the child sees.
+thread_local bool forks_end_with_process = false;
+thread_local pid_t forking_process = 0;
+
+void BeforeFork() {
+  if (forks_end_with_process) forking_process = getpid();
+}
+
+void InForkedChild() {
+  if (!forks_end_with_process) return;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The parent may have ended before the signal was asked for.
+  if (getppid() != forking_process) _exit(1);
+}
+
 }  // namespace
+
+ForkedChildrenEndWithProcess::ForkedChildrenEndWithProcess() : was_on_(forks_end_with_process) {
+  static const int registered = pthread_atfork(BeforeFork, nullptr, InForkedChild);
+  (void)registered;
+  forks_end_with_process = true;
+}
+
+ForkedChildrenEndWithProcess::~ForkedChildrenEndWithProcess() { forks_end_with_process = was_on_; }
 
 std::u16string ExecutablePath() {
   // The kernel's link names the resolved executable. Paths are not cut at a

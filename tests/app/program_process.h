@@ -18,8 +18,10 @@ extern char** environ;
 
 class ProgramProcess {
  public:
-  // env_changes: "NAME=value" sets a variable, a bare "NAME" removes it.
-  explicit ProgramProcess(std::string program, std::vector<std::string> env_changes = {}) {
+  // env_changes: "NAME=value" sets a variable, a bare "NAME" removes it;
+  // args follow the program's name in its argument vector.
+  explicit ProgramProcess(std::string program, std::vector<std::string> env_changes = {},
+                          std::vector<std::string> args = {}) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
     for (const auto& change : env_changes) {
@@ -37,8 +39,11 @@ class ProgramProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    char* argv[] = {program.data(), nullptr};
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    std::vector<char*> argv{program.data()};
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(pipe_fds[1]);
     stderr_fd_ = pipe_fds[0];

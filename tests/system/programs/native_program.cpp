@@ -1,0 +1,44 @@
+// A program on the native platform, run as a child process by the start-up
+// tests, in the way its first argument names:
+//   unanswered-box      faults where a display is, so the fatal box waits
+//                       for an answer that never comes.
+// The platform is the native one with the fatal report's watchdog cut to
+// 2 s, so a test need not wait two minutes for it.
+#include <algorithm>
+#include <string>
+
+#include "platform/sdl/sdl_platform.h"
+#include "system/startup.h"
+
+// The program's own fault signals must reach its handler, not the address
+// sanitizer's, when it is built with the sanitizers.
+extern "C" const char* __asan_default_options() {
+  return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:use_sigaltstack=0:"
+         "detect_leaks=0";
+}
+
+namespace {
+
+class QuickWatchdogPlatform : public platform::sdl::SdlPlatform {
+ public:
+  void SetFatalWatchdog(unsigned seconds) override {
+    SdlPlatform::SetFatalWatchdog(std::min(seconds, 2u));
+  }
+};
+
+std::string mode;
+
+volatile int* volatile nowhere = nullptr;
+
+void Program() {
+  if (mode == "unanswered-box") *nowhere = 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mode = argc > 1 ? argv[1] : "";
+  static QuickWatchdogPlatform* const os = new QuickWatchdogPlatform();  // never destroyed
+  platform::Install(*os);
+  return RunProgram(argc, argv, Program);
+}

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_process.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -40,6 +41,19 @@ void InForkedChild() {
 }
 
 }  // namespace
+
+void OpenMissingStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number, which is fd itself: those below it are open.
+    const int opened = open("/dev/null", O_RDWR);
+    if (opened < 0) return;  // no /dev/null: nothing harmless to put there
+    if (opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
+}
 
 ForkedChildrenEndWithProcess::ForkedChildrenEndWithProcess() : was_on_(forks_end_with_process) {
   static const int registered = pthread_atfork(BeforeFork, nullptr, InForkedChild);

@@ -1,8 +1,8 @@
-// The process on Linux: the processes it forks for message boxes, its
-// executable path, current directory and path queries. Called by
-// LinuxPlatform (GetModuleFileName, GetCurrentDirectory,
-// SetCurrentDirectory, PathExists, GetFullPathName) and by the SDL2
-// platform's message boxes. Paths are bytes on
+// The process on Linux: its standard descriptors at start, the processes
+// it forks for message boxes, its executable path, current directory and
+// path queries. Called by LinuxPlatform (its start-up, GetModuleFileName,
+// GetCurrentDirectory, SetCurrentDirectory, PathExists, GetFullPathName)
+// and by the SDL2 platform's message boxes. Paths are bytes on
 // Linux: a name that is not UTF-8 keeps its bytes (FromSystemBytes and
 // ToSystemBytes, support/text.h), so it still names its file.
 #pragma once
@@ -10,6 +10,16 @@
 #include <string>
 
 namespace platform::linux_process {
+
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. A
+// program started with one of them closed would otherwise get it back as
+// the first file it opens (the display connection, a file it writes), and
+// what it writes to standard output or error would go there. Every program
+// linked with the Linux platform runs this before anything else, from the
+// executable's pre-initialisation (linux_platform.cpp): before the C++
+// static initialisers and before any shared library initialises itself.
+// Doing it again changes nothing.
+void OpenMissingStandardDescriptors();
 
 // While one lives on a thread, every process that thread forks is ended by
 // the kernel (SIGKILL) when this process ends, however it ends; so are the

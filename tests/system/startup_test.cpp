@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -213,5 +216,35 @@ TEST(ProgramEntry, HangingExitHandlerIsEndedByTheWatchdogWithTheFatalStatus) {
   EXPECT_EQ(outcome.exit_status, 255) << "signal " << outcome.signal;
   EXPECT_EQ(outcome.error_lines, Lines{"Windows exception: EXCEPTION_ACCESS_VIOLATION"});
 }
+
+#ifdef NATIVE_PROGRAM
+// Started with standard input, output and error closed, a program on the
+// native platform gets them back on /dev/null before it opens anything, so
+// the files it opens next do not receive its output or its error text.
+TEST(ProgramEntry, ClosedStandardDescriptorsDoNotBecomeItsFiles) {
+  char folder[] = "/tmp/vuble-descriptors-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::string program = NATIVE_PROGRAM;
+  std::string mode = "descriptors";
+  char* argv[] = {program.data(), mode.data(), folder, nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd = 0; fd <= 2; ++fd) posix_spawn_file_actions_addclose(&actions, fd);
+  pid_t child = -1;
+  ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << status;
+  for (const std::string name : {"a", "b", "c"}) {
+    std::ifstream file(std::string(folder) + "/" + name);
+    const std::string content((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, name);
+    std::remove((std::string(folder) + "/" + name).c_str());
+  }
+  rmdir(folder);
+}
+#endif
 
 }  // namespace

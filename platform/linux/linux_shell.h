@@ -2,7 +2,10 @@
 // desktop's helper programs (kdialog on KDE, zenity elsewhere, xdg-open).
 // Called by LinuxPlatform's GetOpenFileName/GetSaveFileName,
 // BrowseForFolder and ShellExecute. No text passes through a shell: helpers
-// are started with an argument vector and read through a pipe.
+// are found on the absolute PATH entries only, started with an argument
+// vector in which no caller text starts an argument with "-", keep nothing
+// of the host's open descriptors but standard error, and answer through a
+// pipe.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 //                       for an answer that never comes.
 // The platform is the native one with the fatal report's watchdog cut to
 // 2 s, so a test need not wait two minutes for it.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -35,7 +37,11 @@ class QuickWatchdogPlatform : public platform::sdl::SdlPlatform {
 std::string mode;
 std::string folder;
 
-volatile int* volatile nowhere = nullptr;
+// A real fault that the undefined-behaviour sanitizer does not stop first.
+void WriteToUnmappedPage() {
+  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  *static_cast<volatile int*>(page) = 1;
+}
 
 void Program() {
   if (mode == "descriptors") {
@@ -50,7 +56,7 @@ void Program() {
     std::fflush(stdout);
     throw RuntimeError(u"standard error");
   }
-  if (mode == "unanswered-box") *nowhere = 1;
+  if (mode == "unanswered-box") WriteToUnmappedPage();
 }
 
 }  // namespace

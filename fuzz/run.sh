@@ -16,6 +16,6 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DVUBLE_BUILD_FUZZ=ON -DVUBLE_BUILD_SDL=OFF -DVUBLE_BUILD_TESTS=OFF -DVUBLE_BUILD_BENCH=OFF \
   -DVUBLE_FUZZ_RUNS="$runs" -DVUBLE_FUZZ_SEED="$seed" -DVUBLE_WERROR="${VUBLE_WERROR:-OFF}" >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_messages fuzz_pixmap fuzz_event_texts \
-  fuzz_image_text
+  fuzz_image_text fuzz_helper_output
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-fuzz/fuzz && ctest --output-on-failure -L fuzz)

@@ -182,7 +182,10 @@ class Platform {
   virtual long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) = 0;
   virtual int GetDesktopDeviceCaps(int index) = 0;  // kHorzRes, kVertRes, kBitsPixel, kVRefresh
 
-  // Dialogs and shell. Texts are UTF-16 here; backends convert.
+  // Dialogs and shell. Texts are UTF-16 here; backends convert. Where the
+  // system's file names, paths and arguments are bytes, a byte that is not
+  // part of valid UTF-8 is kept as U+DC80 + byte both ways (FromSystemBytes
+  // and ToSystemBytes, support/text.h), so every name round-trips.
   virtual int MessageBox(Handle owner, const std::u16string& text, const std::u16string& caption,
                          std::uint32_t style) = 0;  // the pressed button's id; 0 on failure
   virtual bool GetOpenFileName(const FileDialog& request, std::u16string& chosen) = 0;
@@ -203,15 +206,17 @@ class Platform {
   // Process: fatal faults. The filter runs on the faulting thread, inside the
   // platform's fault handling, with the platform's 32-bit exception code
   // (0xC0000005 for an access violation, ...); it reports and must not
-  // return. Installing again replaces it.
+  // return. A fault on another thread while the filter runs waits for it
+  // (the filter ends the process); a fault inside the filter's own report
+  // ends the process at once. Installing again replaces it.
   virtual void SetUnhandledExceptionFilter(ExceptionFilter filter) = 0;
   // Async-signal-safe: writes text to standard error, unbuffered (WriteFile
   // on the standard error handle). For the fault report's first line.
   virtual void WriteStandardError(const char* text) = 0;
-  // Async-signal-safe, for the fault report: puts fault handling back to the
-  // platform's default (a second fault ends the process at once instead of
-  // re-entering the report) and ends the process if it still runs after the
-  // given seconds. Arming again replaces the time.
+  // Async-signal-safe, for the fault report: ends the process with exit
+  // status 255, the status of a fatal error, if it still runs after the
+  // given seconds; a message box still on the screen goes with it. Arming
+  // again replaces the time.
   virtual void SetFatalWatchdog(unsigned seconds) = 0;
 
   // Process: memory. Lets the allocator hand freed large blocks back to the

@@ -9,8 +9,9 @@
 std::shared_ptr<TFileStream> TFileStream::Open(const Text& path) {
   // A NUL inside the name would silently open a different, shorter path.
   if (path.empty() || path.find(u'\0') != Text::npos) return nullptr;
-  const std::string utf8 = ToUtf8(path);
-  const std::filesystem::path native(std::u8string(utf8.begin(), utf8.end()));
+  // A name that is not UTF-8 keeps its bytes (FromSystemBytes).
+  const std::string bytes = ToSystemBytes(path);
+  const std::filesystem::path native(std::u8string(bytes.begin(), bytes.end()));
   // Decided before opening, as opening a FIFO blocks until a writer comes.
   std::error_code error;
   if (!std::filesystem::is_regular_file(native, error)) return nullptr;

@@ -39,7 +39,8 @@ using TStreamPtr = std::shared_ptr<TStream>;
 // the standard library's file buffer.
 class TFileStream : public TStream {
  public:
-  // Opens the regular file at path (symbolic links followed); Null when
+  // Opens the regular file at path (symbolic links followed; a name that is
+  // not UTF-8 given as FromSystemBytes keeps it, support/text.h); Null when
   // there is none or it cannot be opened. Anything else (a folder, a FIFO, a
   // device) gives Null too, at once: opening a FIFO would wait for a writer,
   // and a device may never end.

@@ -31,10 +31,12 @@ void AppendUtf16(Text& out, char32_t c) {
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
+// A byte that is not part of valid UTF-8 kept as one unpaired low surrogate.
+constexpr char32_t kByteEscape = 0xDC00;
 
-}  // namespace
-
-std::string ToUtf8(std::u16string_view text) {
+// An unpaired surrogate becomes U+FFFD, or with keep_bytes its byte when it
+// is an escaped byte (U+DC80..U+DCFF).
+std::string Encode(std::u16string_view text, bool keep_bytes) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -43,6 +45,9 @@ std::string ToUtf8(std::u16string_view text) {
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
+    } else if (keep_bytes && c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF) {
+      out += static_cast<char>(c - kByteEscape);
+      continue;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = kReplacement;
     }
@@ -51,7 +56,10 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
-Text FromUtf8(std::string_view utf8) {
+// A malformed sequence becomes one U+FFFD, or with keep_bytes its first byte
+// is escaped and decoding goes on at the next byte, so every byte of it is
+// kept.
+Text Decode(std::string_view utf8, bool keep_bytes) {
   Text out;
   out.reserve(utf8.size());
   std::size_t i = 0;
@@ -60,6 +68,7 @@ Text FromUtf8(std::string_view utf8) {
     int extra = 0;
     char32_t c = 0;
     char32_t minimum = 0;
+    bool ok = true;
     if (lead < 0x80) {
       c = lead;
     } else if ((lead & 0xE0) == 0xC0) {
@@ -69,29 +78,38 @@ Text FromUtf8(std::string_view utf8) {
     } else if ((lead & 0xF8) == 0xF0) {
       extra = 3, c = lead & 0x07, minimum = 0x10000;
     } else {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
+      ok = false;
     }
     std::size_t j = i + 1;
-    bool ok = true;
-    for (int k = 0; k < extra; ++k, ++j) {
+    for (int k = 0; ok && k < extra; ++k, ++j) {
       if (j >= utf8.size() || (static_cast<unsigned char>(utf8[j]) & 0xC0) != 0x80) {
         ok = false;
         break;
       }
       c = (c << 6) | (static_cast<unsigned char>(utf8[j]) & 0x3F);
     }
-    if (!ok || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    const bool whole = ok;
+    if (ok && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
+    if (ok) {
+      AppendUtf16(out, c);
+      i = j;
+    } else if (keep_bytes) {
+      out += static_cast<char16_t>(kByteEscape + lead);
+      ++i;
+    } else {
       AppendUtf16(out, kReplacement);
-      i = ok ? j : i + 1;
-      continue;
+      i = whole ? j : i + 1;
     }
-    AppendUtf16(out, c);
-    i = j;
   }
   return out;
 }
+
+}  // namespace
+
+std::string ToUtf8(std::u16string_view text) { return Encode(text, false); }
+Text FromUtf8(std::string_view utf8) { return Decode(utf8, false); }
+std::string ToSystemBytes(std::u16string_view text) { return Encode(text, true); }
+Text FromSystemBytes(std::string_view bytes) { return Decode(bytes, true); }
 
 Text AsciiText(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
 

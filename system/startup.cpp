@@ -54,7 +54,7 @@ void RuntimeStartup(int argc, const char* const* argv) {
   os.SetCurrentDirectory(ApplicationDirectory);  // a failure leaves the launch folder current
   ApplicationTitle = u"Quillon Application";
   ApplicationArguments.clear();
-  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromUtf8(argv[i]));
+  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromSystemBytes(argv[i]));
 }
 
 int RunProgram(int argc, char** argv, void (*program)()) {
@@ -127,11 +127,11 @@ bool ShowFatalExceptionBox(std::uint32_t code) {
 // handler). Only the first line is written with async-signal-safe calls;
 // the box and std::exit are not safe there (the fault may have struck inside
 // the allocator or the window system while it held a lock). That is accepted
-// for a process that is ending anyway, and bounded: arming the watchdog puts
-// fault handling back to the default, so a second fault ends the process at
-// once, and the watchdog ends it if the box or an at-exit handler hangs. The
-// standard-error line is the report that always survives, also where no box
-// can be shown.
+// for a process that is ending anyway, and bounded: a fault inside the
+// report ends the process at once, a fault on another thread waits for the
+// report, and the watchdog ends the process with the same status if the box
+// or an at-exit handler hangs. The standard-error line is the report that
+// always survives, also where no box can be shown.
 void FatalExceptionFilter(std::uint32_t code) {
   WriteFatalExceptionLine(code);
   platform::Platform& os = platform::Current();

@@ -19,7 +19,9 @@ extern Text LaunchDirectory;
 extern Text ApplicationFile;
 // The folder part of ApplicationFile (a drive root keeps its "/": "C:/").
 extern Text ApplicationDirectory;
-// The command-line arguments, the program's own name first.
+// The command-line arguments, the program's own name first. A byte that is
+// not part of valid UTF-8 (a file name in another encoding) is kept as
+// U+DC80 + byte; ToSystemBytes gives the argument back as it came.
 extern std::vector<Text> ApplicationArguments;
 // The exit status of a process ended by an unhandled error or a fatal
 // platform exception: -1 as the 8-bit status every system reports.

@@ -43,7 +43,11 @@ void RecordMainStack() {
 
 // Ends the process by signal's default action.
 [[noreturn]] void DieBy(int signal) {
-  ArmWatchdog(0);
+  alarm(0);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(signal, &fallback, nullptr);
   sigset_t this_signal;
   sigemptyset(&this_signal);
   sigaddset(&this_signal, signal);
@@ -57,7 +61,9 @@ void Handler(int signal, siginfo_t* info, void* /*context*/) {
   long none = 0;
   if (!reporting_thread.compare_exchange_strong(none, self)) {
     // A fault inside the report itself ends the process at once. A fault in
-    // another thread waits: that report finishes, or its watchdog ends it.
+    // another thread waits, however late in the report it comes (the fault
+    // signals keep this handler throughout): that report ends the process,
+    // or its watchdog does.
     if (none == self) DieBy(signal);
     for (;;) pause();
   }
@@ -70,6 +76,10 @@ void Handler(int signal, siginfo_t* info, void* /*context*/) {
   // A filter must not return; if one does, end the process the default way.
   DieBy(signal);
 }
+
+// The report took too long (a box nobody answers, a hanging at-exit
+// handler): the process ends as a fatal error does.
+void WatchdogExpired(int) { _exit(kFatalExitStatus); }
 
 }  // namespace
 
@@ -130,11 +140,11 @@ void WriteToStandardError(const char* text) {
 }
 
 void ArmWatchdog(unsigned seconds) {
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  for (int signal : kFatalSignals) sigaction(signal, &fallback, nullptr);
-  sigaction(SIGALRM, &fallback, nullptr);
+  struct sigaction expired {};
+  expired.sa_handler = WatchdogExpired;
+  expired.sa_flags = SA_ONSTACK;
+  sigfillset(&expired.sa_mask);
+  sigaction(SIGALRM, &expired, nullptr);
   sigset_t alarm_only;
   sigemptyset(&alarm_only);
   sigaddset(&alarm_only, SIGALRM);

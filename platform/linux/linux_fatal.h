@@ -41,10 +41,17 @@ bool OnStackGuard(std::uintptr_t fault_address, std::uintptr_t stack_low);
 // must not return: it reports and ends the process.
 using Filter = void (*)(std::uint32_t code);
 
+// The exit status of a process the watchdog ends: that of a fatal error.
+inline constexpr int kFatalExitStatus = 255;
+
 // Records the calling (main) thread's stack bounds, sets up an alternate
 // signal stack for it and installs the handler for the fault signals.
-// Installing again replaces the filter. Other threads have no alternate
-// stack, so a stack overflow there ends the process without a report. Under
+// Installing again replaces the filter. The first fault is reported; a
+// fault on another thread while it is being reported waits for the report,
+// which ends the process; a fault inside the report itself (on the
+// reporting thread) ends the process at once by that fault's signal. Other
+// threads have no alternate stack, so a stack overflow there ends the
+// process without a report. Under
 // AddressSanitizer the sanitizer's own handlers for these signals must be
 // off (ASAN_OPTIONS handle_segv=0:handle_sigbus=0:handle_sigfpe=0:
 // handle_sigill=0:use_sigaltstack=0) for this handler to see the faults.
@@ -53,10 +60,11 @@ void InstallFatalSignalHandlers(Filter filter);
 // Async-signal-safe: writes text to standard error with write(2).
 void WriteToStandardError(const char* text);
 
-// Async-signal-safe: puts the fault signals back to their default action
-// (so a second fault ends the process at once instead of re-entering the
-// report) and arms a watchdog: SIGALRM, with its default action and
-// unblocked, after the given seconds. Arming again replaces the time.
+// Async-signal-safe: arms a watchdog that ends the process with
+// kFatalExitStatus after the given seconds (SIGALRM, unblocked on the
+// calling thread, whose handler calls _exit). Arming again replaces the
+// time. Processes forked while a message box is shown end with the process
+// (linux_process.h), so an unanswered box goes with it.
 void ArmWatchdog(unsigned seconds);
 
 }  // namespace platform::linux_fatal

@@ -15,6 +15,17 @@
 namespace platform {
 namespace {
 
+// Standard descriptors closed at start are opened on /dev/null before any
+// other code of the program runs: from the executable's pre-initialisation
+// array, which the dynamic loader runs before the initialisers of every
+// shared library (SDL, Xlib, the GL driver) and before the program's own
+// static initialisers. This file is part of every program on the platform.
+void OpenStandardDescriptorsFirst(int, char**, char**) {
+  linux_process::OpenMissingStandardDescriptors();
+}
+[[gnu::used, gnu::section(".preinit_array")]] void (*const open_standard_descriptors_first)(
+    int, char**, char**) = OpenStandardDescriptorsFirst;
+
 std::uint64_t MonotonicNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);

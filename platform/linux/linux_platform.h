@@ -10,7 +10,9 @@
 // deadline (0 yields); timeBeginPeriod/timeEndPeriod do nothing, as the
 // sleep is already precise to the millisecond. Requesters are kdialog or
 // zenity, URLs go to xdg-open (see linux_shell.h). Faults are the synchronous
-// fault signals, told apart by signal and reason (see linux_fatal.h).
+// fault signals, told apart by signal and reason (see linux_fatal.h). A
+// program that links it starts with standard input, output and error open,
+// on /dev/null where they were closed (see linux_process.h).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,9 @@
 #include "platform/linux/linux_process.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,14 +16,52 @@
 namespace platform::linux_process {
 namespace {
 
-// A path for the C library: false when it holds a NUL, which no file name
-// can contain (passing it on would silently cut the path short).
+// A path for the C library, with the bytes of a name that is not UTF-8
+// given back: false when it holds a NUL, which no file name can contain
+// (passing it on would silently cut the path short).
 bool ToNative(const std::u16string& path, std::string& native) {
-  native = ToUtf8(path);
+  native = ToSystemBytes(path);
   return native.find('\0') == std::string::npos;
 }
 
+// Whether forks on this thread end with the process; in a forked child the
+// copy of the forking thread's values is what the child sees.
+thread_local bool forks_end_with_process = false;
+thread_local pid_t forking_process = 0;
+
+void BeforeFork() {
+  if (forks_end_with_process) forking_process = getpid();
+}
+
+void InForkedChild() {
+  if (!forks_end_with_process) return;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The parent may have ended before the signal was asked for.
+  if (getppid() != forking_process) _exit(1);
+}
+
 }  // namespace
+
+void OpenMissingStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number, which is fd itself: those below it are open.
+    const int opened = open("/dev/null", O_RDWR);
+    if (opened < 0) return;  // no /dev/null: nothing harmless to put there
+    if (opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
+}
+
+ForkedChildrenEndWithProcess::ForkedChildrenEndWithProcess() : was_on_(forks_end_with_process) {
+  static const int registered = pthread_atfork(BeforeFork, nullptr, InForkedChild);
+  (void)registered;
+  forks_end_with_process = true;
+}
+
+ForkedChildrenEndWithProcess::~ForkedChildrenEndWithProcess() { forks_end_with_process = was_on_; }
 
 std::u16string ExecutablePath() {
   // The kernel's link names the resolved executable. Paths are not cut at a
@@ -29,7 +71,7 @@ std::u16string ExecutablePath() {
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (length < 0) return {};
     if (static_cast<std::size_t>(length) < buffer.size()) {
-      return FromUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+      return FromSystemBytes(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -38,7 +80,7 @@ std::u16string ExecutablePath() {
 std::u16string CurrentDirectory() {
   std::vector<char> buffer(512);
   for (;;) {
-    if (getcwd(buffer.data(), buffer.size()) != nullptr) return FromUtf8(buffer.data());
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) return FromSystemBytes(buffer.data());
     if (errno != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/text.h"
@@ -20,9 +21,10 @@ extern char** environ;
 namespace platform::linux_shell {
 namespace {
 
-// The full path of an executable named name on PATH, or empty. Empty PATH
-// entries (the current directory) are skipped: a requester must not run a
-// program that happens to lie in the folder the user is in.
+// The full path of an executable named name on PATH, or empty. Only
+// absolute PATH entries are searched: an empty entry, ".", or any other
+// relative one names a folder that depends on where the program happens to
+// be, and a requester must not run whatever lies there.
 std::string FindProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
   if (path == nullptr) return {};
@@ -33,7 +35,7 @@ std::string FindProgram(const std::string& name) {
     if (end == std::string::npos) end = entries.size();
     const std::string folder = entries.substr(begin, end - begin);
     begin = end + 1;
-    if (folder.empty()) continue;
+    if (folder.empty() || folder[0] != '/') continue;
     std::string candidate = folder + "/" + name;
     struct stat info {};
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
@@ -67,9 +69,11 @@ bool ReadAvailable(int fd, std::string& output) {
 
 // Runs program with args (not through a shell), its standard input from
 // /dev/null and its standard output either captured into output or sent to
-// /dev/null; the child starts with no blocked signals and default signal
-// actions. Returns the exit status, or -1 when it could not be started or
-// did not exit normally.
+// /dev/null; standard error is the host's. Nothing else the host has open
+// reaches it (files a program left without close-on-exec included). The
+// child starts with no blocked signals and default signal actions. Returns
+// the exit status, or -1 when it could not be started or did not exit
+// normally.
 int Run(const std::string& program, const std::vector<std::string>& args, std::string* output) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
@@ -87,6 +91,7 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   }
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t none, all;
@@ -130,10 +135,11 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Converts each text for an argument vector; false when one holds a NUL,
-// which an argument cannot carry whole.
+// Converts each text for an argument vector (a file name that is not UTF-8
+// gets its bytes back); false when one holds a NUL, which an argument cannot
+// carry whole.
 bool ToArgument(const std::u16string& text, std::string& argument) {
-  argument = ToUtf8(text);
+  argument = ToSystemBytes(text);
   return argument.find('\0') == std::string::npos;
 }
 
@@ -153,6 +159,25 @@ struct Group {
   std::string name;
   std::string patterns;  // blank-separated: "*.png *.jpg"
 };
+
+// Patterns as kdialog reads them in "patterns|name": a "|" would end the
+// patterns early, so it becomes "?", which still matches the names it
+// meant. The filter is an argument of its own, and Qt takes an argument
+// starting with "-" as one of its own options wherever it stands, "--" or
+// not: a pattern starting with "-" starts with the class "[-]" instead,
+// which matches the same names.
+std::string KdialogPatterns(const std::string& patterns) {
+  std::string out;
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const char c = patterns[i];
+    if (c == '-' && (i == 0 || patterns[i - 1] == ' ')) {
+      out += "[-]";
+    } else {
+      out += c == '|' ? '?' : c;
+    }
+  }
+  return out;
+}
 
 // The filter groups, the one selected by filter_index first (the helpers
 // select the first group they are given). Group names cannot hold the
@@ -181,15 +206,6 @@ std::string StartPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
-}
-
-// The chosen path from a helper's output: its first line.
-bool Chosen(int status, const std::string& output, std::u16string& chosen) {
-  if (status != 0) return false;
-  std::string line = output.substr(0, output.find('\n'));
-  if (line.empty()) return false;
-  chosen = FromUtf8(line);
-  return true;
 }
 
 enum class Helper { kNone, kKdialog, kZenity };
@@ -231,18 +247,20 @@ bool OpenFileDialog(const FileDialog& request, std::u16string& chosen) {
     }
   } else {
     // kdialog takes the start path and the filter as positional arguments,
-    // placed after "--" so that neither is read as an option.
+    // placed after "--" so that kdialog reads neither as an option; neither
+    // starts with "-" either, for the toolkit's sake.
     std::string filter;
     for (const auto& group : groups) {
       if (!filter.empty()) filter += '\n';
-      filter += group.patterns + "|" + group.name;
+      filter += KdialogPatterns(group.patterns) + "|" + group.name;
     }
     args = {"--title=" + title, request.save ? "--getsavefilename" : "--getopenfilename", "--",
             start.empty() ? "." : start};
     if (!filter.empty()) args.push_back(filter);
   }
   std::string output;
-  return Chosen(Run(program, args, &output), output, chosen);
+  const int status = Run(program, args, &output);
+  return ChosenPath(status, output, chosen);
 }
 
 bool BrowseForFolder(const FolderDialog& request, std::u16string& chosen) {
@@ -261,7 +279,16 @@ bool BrowseForFolder(const FolderDialog& request, std::u16string& chosen) {
     args = {"--title=" + title, "--getexistingdirectory", "--", path.empty() ? "." : path};
   }
   std::string output;
-  return Chosen(Run(program, args, &output), output, chosen);
+  const int status = Run(program, args, &output);
+  return ChosenPath(status, output, chosen);
+}
+
+bool ChosenPath(int status, std::string_view output, std::u16string& chosen) {
+  if (status != 0) return false;
+  if (!output.empty() && output.back() == '\n') output.remove_suffix(1);
+  if (output.empty() || output.find('\0') != std::string_view::npos) return false;
+  chosen = FromSystemBytes(output);
+  return true;
 }
 
 std::intptr_t OpenUrl(const std::u16string& url) {

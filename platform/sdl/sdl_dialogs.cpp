@@ -1,4 +1,5 @@
 // The SDL2 platform's message boxes.
+#include "platform/linux/linux_process.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "support/text.h"
@@ -47,7 +48,15 @@ int SdlPlatform::MessageBox(Handle owner, const std::u16string& text, const std:
       break;
   }
   int pressed = -1;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+  int shown = -1;
+  {
+    // SDL 2 draws an X11 box in a process it forks. That process must end
+    // with ours: the fatal report's watchdog may end the program while the
+    // box still waits for an answer.
+    linux_process::ForkedChildrenEndWithProcess box_process;
+    shown = SDL_ShowMessageBox(&box, &pressed);
+  }
+  if (shown != 0) {
     KeepSdlError(*state_, "The message box could not be shown: ");
     return 0;
   }

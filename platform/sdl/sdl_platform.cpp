@@ -60,7 +60,9 @@
 //   one is asked); the requested bits per pixel are not matched.
 // - sdl_dialogs.cpp: message boxes through SDL (no video subsystem needed;
 //   0 when no box can be shown; closing a box without a button counts as
-//   Cancel, or OK where OK is the only button).
+//   Cancel, or OK where OK is the only button). SDL draws an X11 box in a
+//   process it forks; that process ends when ours does, so a box never
+//   outlives the program.
 #include "platform/sdl/sdl_platform.h"
 
 #include <string>

@@ -59,6 +59,18 @@ TEST_F(LinuxProcessTest, DirectoriesAndPaths) {
   EXPECT_EQ(process::CurrentDirectory(), Dir() + u"/sub dir");
 }
 
+// A folder whose name is not UTF-8 (Latin-1 here) is found, entered and
+// reported with its bytes, not with replacement characters.
+TEST_F(LinuxProcessTest, NamesThatAreNotUtf8KeepTheirBytes) {
+  const std::string name = dir_ + "/caf\xE9";
+  std::filesystem::create_directory(name);
+  const std::u16string path = FromSystemBytes(name);
+  EXPECT_TRUE(process::PathExists(path));
+  ASSERT_TRUE(process::SetCurrentDirectory(path));
+  EXPECT_EQ(std::filesystem::current_path().string(), name);
+  EXPECT_EQ(ToSystemBytes(process::CurrentDirectory()), name);
+}
+
 TEST_F(LinuxProcessTest, FullPathIsLexical) {
   struct Case {
     std::u16string path;

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_shell.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,6 +218,78 @@ TEST_F(LinuxShellTest, HostileTextsArriveWholeAndRunNothing) {
     EXPECT_EQ(Received("xdg-open"), Args{path});
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+// The answer is the helper's whole output but its final newline, byte for
+// byte: a name may hold newlines and bytes that are not UTF-8, and a name
+// that is not UTF-8 reaches the helper as it was.
+TEST_F(LinuxShellTest, TheWholeAnswerComesBackByteForByte) {
+  Stub("zenity", "/home/u/a\nb\xFF.txt\n", 0);
+  platform::FileDialog request;
+  request.title = u"Save";
+  request.initial_dir = FromSystemBytes("/home/u/caf\xE9");
+  request.file_name = FromSystemBytes("\xFE.txt");
+  std::u16string chosen;
+  ASSERT_TRUE(shell::OpenFileDialog(request, chosen));
+  EXPECT_EQ(ToSystemBytes(chosen), "/home/u/a\nb\xFF.txt\n");
+  EXPECT_EQ(Received("zenity"),
+            (Args{"--file-selection", "--title=Save", "--filename=/home/u/caf\xE9/\xFE.txt"}));
+
+  // Output holding a NUL names no file.
+  Stub("zenity", "", 0, "printf '/home/u/a\\000b\\n'; exit 0");
+  EXPECT_FALSE(shell::BrowseForFolder({0, u"F", u""}, chosen));
+}
+
+// Texts of the caller never start an argument with "-", where a toolkit
+// would take them for its own options; a "|" in a pattern keeps kdialog's
+// "patterns|name" filter whole.
+TEST_F(LinuxShellTest, CallerTextsStartNoArgumentWithADash) {
+  Stub("kdialog", "/k", 0);
+  setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+  platform::FileDialog request;
+  request.title = u"T";
+  request.file_name = u"-name";
+  request.filter = {{u"a", u"-stylesheet=evil.qss"}, {u"Pipes", u"*.a|b;-x"}};
+  std::u16string chosen;
+  ASSERT_TRUE(shell::OpenFileDialog(request, chosen));
+  EXPECT_EQ(Received("kdialog"), (Args{"--title=T", "--getopenfilename", "--", "./-name",
+                                       "[-]stylesheet=evil.qss|a\n*.a?b [-]x|Pipes"}));
+}
+
+// A helper keeps only standard input, output and error of what the host
+// has open (here a descriptor without close-on-exec), and its answer pipe.
+TEST_F(LinuxShellTest, HelpersInheritNoOtherDescriptors) {
+  const int opened = open("/dev/null", O_RDONLY);
+  const int kept = dup2(opened, 77);
+  close(opened);
+  ASSERT_EQ(kept, 77);
+  const std::string seen = dir_ + "/seen";
+  Stub("zenity", "/z", 0,
+       "for fd in 0 1 2 77; do [ -e /proc/$$/fd/$fd ] && printf '%s ' $fd >> '" + seen + "'; done");
+  std::u16string chosen;
+  EXPECT_TRUE(shell::BrowseForFolder({0, u"F", u""}, chosen));
+  close(kept);
+  std::ifstream in(seen);
+  std::string fds;
+  std::getline(in, fds);
+  EXPECT_EQ(fds, "0 1 2 ");
+}
+
+// Only absolute PATH entries are searched: ".", "bin" or an empty entry
+// name folders that depend on where the program happens to be.
+TEST_F(LinuxShellTest, RelativePathEntriesAreNotSearched) {
+  const auto original = std::filesystem::current_path();
+  std::filesystem::create_directory(dir_ + "/bin");
+  Stub("xdg-open", "", 0);
+  std::filesystem::rename(dir_ + "/xdg-open", dir_ + "/bin/xdg-open");
+  Stub("xdg-open", "", 0);
+  std::filesystem::current_path(dir_);
+  for (const char* path : {".", "bin", "", "./bin:bin/:."}) {
+    setenv("PATH", path, 1);
+    EXPECT_EQ(shell::OpenUrl(u"http://example.org"), 0) << path;
+  }
+  std::filesystem::current_path(original);
+  EXPECT_EQ(Received("xdg-open"), std::nullopt);
 }
 
 TEST_F(LinuxShellTest, ProcessLeftBehindDoesNotHoldTheAnswerBack) {

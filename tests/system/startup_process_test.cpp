@@ -1,6 +1,7 @@
 // The program entry's ends on Linux, run as a child process (the fatal
-// program, on the fake platform with the Linux fault handling): exit
-// statuses, standard-error texts and at-exit order. Windows has its own
+// program, on the fake platform with the Linux fault handling; the native
+// program, on the native platform): exit statuses, standard-error texts and
+// at-exit order. Windows has its own
 // (startup_wine_test.cpp).
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,7 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -113,10 +117,50 @@ TEST(ProgramEntry, FaultInsideTheReportEndsTheProcess) {
   EXPECT_EQ(outcome.error_lines, Lines{"Windows exception: EXCEPTION_ACCESS_VIOLATION"});
 }
 
-TEST(ProgramEntry, HangingExitHandlerIsEndedByTheWatchdog) {
+TEST(ProgramEntry, FaultOnAnotherThreadDuringTheReportWaitsForIt) {
+  const Outcome outcome = RunFatalProgram("thread-fault");
+  EXPECT_EQ(outcome.exit_status, 255) << "signal " << outcome.signal;
+  // One report; every handler ran, the one that saw the second fault too.
+  EXPECT_EQ(
+      outcome.error_lines,
+      (Lines{"Windows exception: EXCEPTION_ACCESS_VIOLATION", "exit handler 3", "exit handler 2",
+             "box: EXCEPTION_ACCESS_VIOLATION|Windows exception|0|291", "exit handler 1"}));
+}
+
+TEST(ProgramEntry, HangingExitHandlerIsEndedByTheWatchdogWithTheFatalStatus) {
   const Outcome outcome = RunFatalProgram("exit-hang");
-  EXPECT_EQ(outcome.signal, SIGALRM);
+  EXPECT_EQ(outcome.exit_status, 255) << "signal " << outcome.signal;
   EXPECT_EQ(outcome.error_lines, Lines{"Windows exception: EXCEPTION_ACCESS_VIOLATION"});
 }
+
+#ifdef NATIVE_PROGRAM
+// Started with standard input, output and error closed, a program on the
+// native platform gets them back on /dev/null before it opens anything, so
+// the files it opens next do not receive its output or its error text.
+TEST(ProgramEntry, ClosedStandardDescriptorsDoNotBecomeItsFiles) {
+  char folder[] = "/tmp/vuble-descriptors-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::string program = NATIVE_PROGRAM;
+  std::string mode = "descriptors";
+  char* argv[] = {program.data(), mode.data(), folder, nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd = 0; fd <= 2; ++fd) posix_spawn_file_actions_addclose(&actions, fd);
+  pid_t child = -1;
+  ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << status;
+  for (const std::string name : {"a", "b", "c"}) {
+    std::ifstream file(std::string(folder) + "/" + name);
+    const std::string content((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, name);
+    std::remove((std::string(folder) + "/" + name).c_str());
+  }
+  rmdir(folder);
+}
+#endif
 
 }  // namespace

@@ -32,15 +32,17 @@ TEST_F(RuntimeStartupTest, FillsGlobalsAndMovesToProgramFolder) {
   fake.SetCurrentDirectoryText(u"D:\\work\\launch");
   fake.SetMainThread(77);
   ApplicationTitle = u"Left over";
-  const char* argv[] = {"toy", "--size", "m\xC3\xBC"};
-  RuntimeStartup(3, argv);
+  // The last argument is not UTF-8 (a file name in Latin-1): its bytes are kept.
+  const char* argv[] = {"toy", "--size", "m\xC3\xBC", "caf\xE9"};
+  RuntimeStartup(4, argv);
 
   EXPECT_EQ(LaunchDirectory, u"D:/work/launch");
   EXPECT_EQ(ApplicationFile, u"C:/Games/Toy/toy.exe");
   EXPECT_EQ(ApplicationDirectory, u"C:/Games/Toy");
   EXPECT_EQ(fake.GetCurrentDirectory(), u"C:/Games/Toy");
   EXPECT_EQ(ApplicationTitle, u"Quillon Application");
-  EXPECT_EQ(ApplicationArguments, (std::vector<Text>{u"toy", u"--size", u"m\u00FC"}));
+  EXPECT_EQ(ApplicationArguments, (std::vector<Text>{u"toy", u"--size", u"m\u00FC", u"caf\xDCE9"}));
+  EXPECT_EQ(ToSystemBytes(ApplicationArguments[3]), "caf\xE9");
   EXPECT_EQ(MainThreadId, 77u);
   EXPECT_EQ(MainThreadForDeferredCalls(), 77u);
 }

@@ -1,16 +1,19 @@
 // A program that ends in the way its first argument names, run as a child
 // process by the start-up tests: an unhandled error, a fault signal of each
-// kind, a normal return, faults whose report meets a second fault or a
-// hanging at-exit handler, and a program entry with no platform installed. It runs on the fake
-// platform with the Linux fault handling behind it; its at-exit handlers write markers (and the
-// boxes the fake was asked for) to standard error.
+// kind, a normal return, faults whose report meets a second fault (on the
+// reporting thread or on another) or a hanging at-exit handler, and a
+// program entry with no platform installed. It runs on the fake platform
+// with the Linux fault handling behind it; its at-exit handlers write
+// markers (and the boxes the fake was asked for) to standard error.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/fake_platform.h"
 #include "platform/linux/linux_fatal.h"
@@ -74,6 +77,19 @@ void Program() {
     }
   });
   if (mode == "exit-fault") AtExit([] { WriteToUnmappedPage(); });
+  if (mode == "thread-fault") {
+    // A worker thread faults while the report runs the at-exit handlers.
+    static std::atomic<bool> fault_now{false};
+    std::thread([] {
+      while (!fault_now.load()) usleep(1000);
+      WriteToUnmappedPage();
+    }).detach();
+    AtExit([] {
+      fault_now.store(true);
+      usleep(300 * 1000);
+      Say("exit handler 3\n");
+    });
+  }
   if (mode == "exit-hang")
     AtExit([] {
       for (;;) pause();
@@ -81,7 +97,8 @@ void Program() {
 
   if (mode == "error") throw RuntimeError(u"Too many hook ids");
   if (mode == "std-error") throw std::out_of_range("vector index out of range");
-  if (mode == "segv" || mode == "exit-fault" || mode == "exit-hang") WriteToUnmappedPage();
+  if (mode == "segv" || mode == "exit-fault" || mode == "exit-hang" || mode == "thread-fault")
+    WriteToUnmappedPage();
   if (mode == "intdiv") DivideByZero();
   if (mode == "stack") std::printf("%d\n", Recurse(0));
   if (mode == "illegal") __builtin_trap();

@@ -1,5 +1,6 @@
-// File streams and POSIX special files: a FIFO must not make opening wait.
-// Not built for Windows, which has no FIFOs in its file system.
+// File streams on POSIX file systems: a FIFO must not make opening wait,
+// and a file name that is not UTF-8 keeps its bytes. Not built for Windows,
+// which has neither FIFOs nor byte-string file names.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -44,6 +45,22 @@ TEST(TFileStream, OnlyRegularFilesOpenAndNothingWaits) {
   EXPECT_EQ(results.get(), std::vector<std::string>{});
   ::unlink(fifo.c_str());
   ::rmdir(folder);
+}
+
+// The name is not UTF-8 (a Latin-1 byte): the text keeps its bytes, so the
+// stream opens the file that has that name.
+TEST(TFileStream, OpensAFileWhoseNameIsNotUtf8) {
+  char path[] = "/tmp/stream_caf\xE9XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "PIX\x07", 4), 4);
+  ::close(fd);
+  const TStreamPtr stream = TFileStream::Open(FromSystemBytes(path));
+  ::unlink(path);
+  ASSERT_NE(stream, nullptr);
+  char bytes[4] = {};
+  EXPECT_EQ(stream->Read(bytes, 4), 4);
+  EXPECT_EQ(bytes[3], 7);
 }
 
 }  // namespace

@@ -38,6 +38,18 @@ set(VUBLE_DISCOVERY_TIMEOUT 5)
 if(CMAKE_CROSSCOMPILING)
   set(VUBLE_DISCOVERY_TIMEOUT 120)
 endif()
+
+# One GoogleTest program of the given sources, linked with deps and the test
+# doubles, its tests registered with the given test properties.
+function(vuble_test_program name sources deps)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${deps} vuble_testing GTest::gtest GTest::gmock
+                                        GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
+                       PROPERTIES ${ARGN})
+endfunction()
+
 # One GoogleTest executable per test folder: every *_test.cpp of the folder
 # except the real-window ones (*_x11_test.cpp), which form a second
 # executable labelled x11 that runs only with an X server; on Windows the
@@ -66,29 +78,12 @@ function(vuble_test_folder folder)
     list(FILTER unit EXCLUDE REGEX "/win32_[^/]*$")
   endif()
   if(unit)
-    add_executable(${folder}_tests ${unit})
-    target_link_libraries(${folder}_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest GTest::gmock
-                                                  GTest::gtest_main)
-    target_include_directories(${folder}_tests PRIVATE ${PROJECT_SOURCE_DIR})
-    gtest_discover_tests(${folder}_tests DISCOVERY_MODE PRE_TEST
-                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT} PROPERTIES LABELS unit)
+    vuble_test_program(${folder}_tests "${unit}" "${ARG_DEPS}" LABELS unit)
   endif()
   if(x11 AND VUBLE_BUILD_SDL)
-    add_executable(${folder}_x11_tests ${x11})
-    target_link_libraries(${folder}_x11_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest
-                                                      GTest::gmock GTest::gtest_main)
-    target_include_directories(${folder}_x11_tests PRIVATE ${PROJECT_SOURCE_DIR})
-    gtest_discover_tests(${folder}_x11_tests DISCOVERY_MODE PRE_TEST
-                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
-                         PROPERTIES LABELS x11 RUN_SERIAL TRUE)
+    vuble_test_program(${folder}_x11_tests "${x11}" "${ARG_DEPS}" LABELS x11 RUN_SERIAL TRUE)
   endif()
   if(wine AND WIN32)
-    add_executable(${folder}_wine_tests ${wine})
-    target_link_libraries(${folder}_wine_tests PRIVATE ${ARG_DEPS} vuble_testing GTest::gtest
-                                                       GTest::gmock GTest::gtest_main)
-    target_include_directories(${folder}_wine_tests PRIVATE ${PROJECT_SOURCE_DIR})
-    gtest_discover_tests(${folder}_wine_tests DISCOVERY_MODE PRE_TEST
-                         DISCOVERY_TIMEOUT ${VUBLE_DISCOVERY_TIMEOUT}
-                         PROPERTIES LABELS wine RUN_SERIAL TRUE)
+    vuble_test_program(${folder}_wine_tests "${wine}" "${ARG_DEPS}" LABELS wine RUN_SERIAL TRUE)
   endif()
 endfunction()

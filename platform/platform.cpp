@@ -1,8 +1,16 @@
 #include "platform/platform.h"
 
 #include "support/error.h"
+#include "support/text.h"
 
 namespace platform {
+
+std::vector<std::u16string> Platform::GetCommandLineArguments(int argc, const char* const* argv) {
+  std::vector<std::u16string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(FromSystemBytes(argv[i]));
+  return arguments;
+}
+
 namespace {
 Platform* installed = nullptr;
 }  // namespace

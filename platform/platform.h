@@ -194,7 +194,13 @@ class Platform {
   // Opens a URL with the desktop's default action; above 32 on success.
   virtual std::intptr_t ShellExecute(const std::u16string& url) = 0;
 
-  // Process: the executable, the current directory and paths.
+  // Process: the arguments, the executable, the current directory and paths.
+  // The program's arguments as texts, given the argc and argv its entry
+  // received. By default argv's bytes (FromSystemBytes). A platform whose own
+  // command line is wider than argv (Windows: UTF-16, where argv is in the
+  // ANSI code page and loses what that page lacks) gives its own instead,
+  // when argv holds the same arguments.
+  virtual std::vector<std::u16string> GetCommandLineArguments(int argc, const char* const* argv);
   virtual std::u16string GetModuleFileName() = 0;  // the executable's full path
   virtual std::u16string GetCurrentDirectory() = 0;
   virtual bool SetCurrentDirectory(const std::u16string& path) = 0;

@@ -53,8 +53,7 @@ void RuntimeStartup(int argc, const char* const* argv) {
   ApplicationDirectory = ApplicationDirectoryOf(ApplicationFile);
   os.SetCurrentDirectory(ApplicationDirectory);  // a failure leaves the launch folder current
   ApplicationTitle = u"Quillon Application";
-  ApplicationArguments.clear();
-  for (int i = 0; i < argc; ++i) ApplicationArguments.push_back(FromSystemBytes(argv[i]));
+  ApplicationArguments = os.GetCommandLineArguments(argc, argv);
 }
 
 int RunProgram(int argc, char** argv, void (*program)()) {

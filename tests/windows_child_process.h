@@ -35,23 +35,28 @@ inline void ReadAvailable(HANDLE pipe, std::string& out) {
   }
 }
 
-// Runs command line; while the child runs, while_running is called every
-// 20 ms. A child still running after timeout is ended (status 99).
-inline Outcome Run(std::string command, const std::function<void()>& while_running = {},
+// Runs command line (UTF-8, started as UTF-16 so every character reaches
+// the child); while the child runs, while_running is called every 20 ms. A
+// child still running after timeout is ended (status 99).
+inline Outcome Run(const std::string& command, const std::function<void()>& while_running = {},
                    std::chrono::seconds timeout = std::chrono::seconds(30)) {
   Outcome outcome;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!::CreatePipe(&read_end, &write_end, &inherit, 0)) return outcome;
   ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
+  std::wstring wide(command.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(
+      ::MultiByteToWideChar(CP_UTF8, 0, command.data(), static_cast<int>(command.size()),
+                            wide.data(), static_cast<int>(wide.size()))));
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdError = write_end;
   startup.hStdOutput = write_end;
   startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
-  outcome.started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+  outcome.started = ::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                      nullptr, &startup, &process) != FALSE;
   ::CloseHandle(write_end);
   if (outcome.started) {

@@ -82,6 +82,7 @@ class Win32Platform : public Platform {
   bool GetSaveFileName(const FileDialog& request, std::u16string& chosen) override;
   bool BrowseForFolder(const FolderDialog& request, std::u16string& chosen) override;
   std::intptr_t ShellExecute(const std::u16string& url) override;
+  std::vector<std::u16string> GetCommandLineArguments(int argc, const char* const* argv) override;
   std::u16string GetModuleFileName() override;
   std::u16string GetCurrentDirectory() override;
   bool SetCurrentDirectory(const std::u16string& path) override;

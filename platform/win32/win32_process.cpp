@@ -1,10 +1,44 @@
-// The executable's path, the current directory and path queries on Win32,
-// each read into a buffer as large as Windows says it needs.
+// The arguments, the executable's path, the current directory and path
+// queries on Win32, each read into a buffer as large as Windows says it needs.
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32_state.h"
 
 namespace platform::win32 {
+
+namespace {
+
+// text as the C library's argv holds it: in the ANSI code page, with
+// Windows' replacements for what the page lacks.
+std::string InAnsiCodePage(const wchar_t* text) {
+  const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+  bytes.pop_back();  // the terminating NUL
+  return bytes;
+}
+
+}  // namespace
+
+// The process's UTF-16 command line, split as the C library splits it, when
+// argv is that same command line (the program passed on what its entry
+// received); otherwise, as for a made-up argv, argv's own bytes.
+std::vector<std::u16string> Win32Platform::GetCommandLineArguments(int argc,
+                                                                   const char* const* argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return Platform::GetCommandLineArguments(argc, argv);
+  std::vector<std::u16string> arguments;
+  bool same = count == argc;
+  for (int i = 0; same && i < count; ++i) {
+    same = argv[i] != nullptr && InAnsiCodePage(wide[i]) == argv[i];
+    arguments.push_back(FromWide(wide[i]));
+  }
+  ::LocalFree(wide);
+  return same ? arguments : Platform::GetCommandLineArguments(argc, argv);
+}
 
 std::u16string Win32Platform::GetModuleFileName() {
   std::vector<wchar_t> buffer(MAX_PATH);

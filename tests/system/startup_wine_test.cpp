@@ -73,4 +73,14 @@ TEST(ProgramEntryOnWindows, UnhandledErrorWritesItsTextAndEndsWith255WithoutABox
   EXPECT_EQ(outcome.status, 255u);
 }
 
+TEST(ProgramEntryOnWindows, ArgumentsArriveWholeAlsoWhereTheAnsiCodePageLacksTheirCharacters) {
+  // U+00E9, U+2713 and U+1D11E (a surrogate pair): argv in the ANSI code
+  // page turns at least the last two into "?".
+  const windows_child::Outcome child = windows_child::Run(
+      std::string("\"") + WIN32_FATAL_PROGRAM + "\" arguments caf\u00e9 \"\u2713 \U0001D11E\"");
+  EXPECT_EQ(child.standard_error.substr(child.standard_error.find('\n') + 1),
+            "arguments\ncaf\u00e9\n\u2713 \U0001D11E\nat-exit handler ran\n");
+  EXPECT_EQ(child.status, 0u);
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // The toy's whole frame without a window: clear, the simulation (grid
 // collision walk, as the program runs it), drawframe through the 2D layer,
-// Flip(0), on the fake platform with a 512 by 512 window opened as the
+// Flip(ImmediateFlip), on the fake platform with a 512 by 512 window opened as the
 // program opens it. Four variants per pointer scenario:
 //   simulation  the simulation step alone;
 //   drawing     clear, drawframe and the flip alone (the simulation runs
@@ -105,7 +105,7 @@ void WholeFrame(const pointerview& pointer, simulation& world, framedrawing& dra
   Cls();
   world.frame(pointer, drawing);
   drawframe(drawing);
-  Flip(0);
+  Flip(ImmediateFlip);
 }
 
 void Frame(benchmark::State& state, simscenario::kind scenario, variant v) {
@@ -138,7 +138,7 @@ void Frame(benchmark::State& state, simscenario::kind scenario, variant v) {
       }
       Cls();
       drawframe(drawing);
-      Flip(0);
+      Flip(ImmediateFlip);
       glcalls += TakeGlCalls(v);
       fake->ClearCalls();
     } else {
@@ -167,7 +167,7 @@ bool CheckTables() {
   recorder->ClearCalls();
   Cls();
   drawframe(drawing);
-  Flip(0);
+  Flip(ImmediateFlip);
   std::map<std::string, int> mix;
   for (const std::string& call : recorder->Calls()) mix[call.substr(0, call.find('('))] += 1;
   const std::size_t recorded = recorder->Calls().size();
@@ -178,7 +178,7 @@ bool CheckTables() {
     nullGlCalls = 0;
     Cls();
     drawframe(drawing);
-    Flip(0);
+    Flip(ImmediateFlip);
     counted = nullGlCalls;
   }
   fake->ClearCalls();
@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
   platform::Install(fakePlatform);
   StartVubleToyModule();
   ApplicationTitle = u"Vuble Toy";
-  if (!OpenGraphics(512, 512, 0, 60, 0)) {
+  if (!OpenGraphics(512, 512, WindowedDepth, 60, 0)) {
     std::fprintf(stderr, "the window did not open on the fake platform: %s\n",
                  ToUtf8(LastGraphicsError()).c_str());
     return 1;

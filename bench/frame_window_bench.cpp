@@ -1,7 +1,7 @@
 // The toy's whole frame on the real window (SDL2 platform, system OpenGL):
 // opens the program's 512 by 512 window, settles each pointer scenario, then
 // runs frames of clear, simulation (grid walk), drawframe and an unpaced
-// Flip(0), and prints the time per frame (median, mean, 99th percentile),
+// Flip(ImmediateFlip), and prints the time per frame (median, mean, 99th percentile),
 // the frames per second that allows, the process's processor time per frame
 // and the shares of drawing, simulation, swap and message pump. Prints figures; asserts nothing.
 // Without an X display it says so and exits with status 0.
@@ -72,7 +72,7 @@ frametimes RunFrame(simulation& world, framedrawing& drawing, const pointerview&
   const Clock::time_point drawn = Clock::now();
   if (finish) gl.Finish();
   const Clock::time_point rendered = Clock::now();
-  Flip(0);
+  Flip(ImmediateFlip);
   const Clock::time_point swapped = Clock::now();
   closed = TerminateRequested() != 0;
   const Clock::time_point pumped = Clock::now();
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
   platform::InstallNativePlatform();
   StartVubleToyModule();
   ApplicationTitle = u"Vuble Toy";
-  if (!OpenGraphics(512, 512, 0, 60, 0)) {
+  if (!OpenGraphics(512, 512, WindowedDepth, 60, 0)) {
     std::fprintf(stderr, "the window did not open: %s\n", ToUtf8(LastGraphicsError()).c_str());
     return 1;
   }

@@ -1,5 +1,5 @@
 // Frame pacing on the real window: opens the program's 512 by 512 window
-// with clock pacing at 60 Hz, presents frames with Flip(-1) for a while
+// with clock pacing at 60 Hz, presents frames with Flip(PacedFlip) for a while
 // (10 seconds unless the first argument says otherwise) and prints the frame
 // rate and the spread of the frame intervals, then the cost of a message
 // pump that finds nothing to do. Prints figures; asserts nothing.
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   platform::InstallNativePlatform();
   StartGLFlat2DModule();
   ApplicationTitle = u"Vuble pacing benchmark";
-  if (!OpenGraphics(512, 512, 0, 60, 0)) {
+  if (!OpenGraphics(512, 512, WindowedDepth, 60, 0)) {
     std::fprintf(stderr, "no window: %s\n", ToUtf8(LastGraphicsError()).c_str());
     return 1;
   }
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   while (Clock::now() - start < length && TerminateRequested() == 0) {
     Cls();
     PointerX();
-    Flip(-1);
+    Flip(PacedFlip);
     presented.push_back(Clock::now());
   }
   const double elapsed = Millis(presented.empty() ? Clock::duration{} : presented.back() - start);

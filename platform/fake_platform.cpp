@@ -428,7 +428,10 @@ bool FakePlatform::ValidateRect(Handle window) {
 
 bool FakePlatform::DestroyWindow(Handle window) {
   Log("DestroyWindow(" + Hex(window) + ")");
-  if (windows_.erase(window) == 0) return false;
+  if (Find(window) == nullptr) return false;
+  registry_.CallWindowProcedure(window, WM_DESTROY, 0, 0);
+  // The procedure may have destroyed it already.
+  if (windows_.erase(window) == 0) return true;
   registry_.RemoveWindow(window);
   return true;
 }

@@ -160,6 +160,7 @@ class Platform {
                                 std::int32_t y, std::int32_t width, std::int32_t height) = 0;
   virtual bool ShowWindow(Handle window, int command) = 0;
   virtual bool ValidateRect(Handle window) = 0;
+  // Sends WM_DESTROY to the window's procedure, then forgets the window.
   virtual bool DestroyWindow(Handle window) = 0;
 
   // GL contexts.

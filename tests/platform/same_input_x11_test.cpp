@@ -84,6 +84,7 @@ std::string Describe(Platform& p, Handle window, std::uint32_t message, std::uin
     case WM_ACTIVATE:
       return Format("WM_ACTIVATE %u other=%s", LowWord(wparam), lparam == 0 ? "none" : "ours");
     case WM_KILLFOCUS: return "WM_KILLFOCUS";
+    case WM_DESTROY: return "WM_DESTROY";
     default: return {};
   }
 }
@@ -324,6 +325,14 @@ TEST_F(SameInput, FakeAndSdlHandTheProcedureTheSameMessagesInTheSameOrder) {
   // Both released the capture with the button.
   EXPECT_EQ(fake.Capture(), 0u);
   EXPECT_EQ(platform_->SetCapture(0), 0u);
+
+  // Destroying the window is the last its procedure hears, on both.
+  on_fake.trace.clear();
+  on_sdl.trace.clear();
+  EXPECT_TRUE(fake.DestroyWindow(fake_window));
+  EXPECT_TRUE(platform_->DestroyWindow(window));
+  EXPECT_EQ(on_fake.trace, std::vector<std::string>{"WM_DESTROY"});
+  EXPECT_EQ(on_sdl.trace, on_fake.trace);
 }
 
 }  // namespace

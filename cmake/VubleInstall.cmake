@@ -46,9 +46,10 @@ install(TARGETS ${VUBLE_FRAMEWORK_LIBRARIES} vuble_framework
         INCLUDES DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
 
 # The build keeps its debug information (the default build type has it);
-# the installed libraries go without it, which is most of their size.
-# Symbols stay, so a debugger still names the framework's functions.
-function(vuble_install_stripped component)
+# the installed libraries and the toy go without it, which is most of their
+# size. Symbols stay, so a debugger still names the framework's functions.
+# vuble_install_stripped(component destination target...)
+function(vuble_install_stripped component destination)
   if(NOT CMAKE_STRIP)
     return()
   endif()
@@ -58,7 +59,7 @@ function(vuble_install_stripped component)
       continue()
     endif()
     install(CODE "
-      set(installed \"${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${lib}>\")
+      set(installed \"${destination}/$<TARGET_FILE_NAME:${lib}>\")
       if(NOT IS_ABSOLUTE \"\${installed}\")
         set(installed \"\${CMAKE_INSTALL_PREFIX}/\${installed}\")
       endif()
@@ -69,7 +70,7 @@ function(vuble_install_stripped component)
       endif()" COMPONENT ${component})
   endforeach()
 endfunction()
-vuble_install_stripped(Unspecified ${VUBLE_FRAMEWORK_LIBRARIES})
+vuble_install_stripped(Unspecified ${CMAKE_INSTALL_LIBDIR} ${VUBLE_FRAMEWORK_LIBRARIES})
 
 # Headers keep their folder, so programs include them as they are included
 # here ("gfx/graphics.h"). Only the headers a program uses are public: not
@@ -112,7 +113,7 @@ install(TARGETS vuble_testing vuble_gl_recorder vuble_platform_fake
         EXPORT VubleToyTestingTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT testing
         INCLUDES DESTINATION ${VUBLE_INSTALL_INCLUDEDIR})
-vuble_install_stripped(testing vuble_gl_recorder vuble_platform_fake)
+vuble_install_stripped(testing ${CMAKE_INSTALL_LIBDIR} vuble_gl_recorder vuble_platform_fake)
 install(EXPORT VubleToyTestingTargets
         NAMESPACE VubleToy::
         FILE VubleToyTestingTargets.cmake
@@ -181,6 +182,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vuble-toy-testing.pc DESTINATION ${VUBLE_PKG
 # fonts compiled into it.
 if(TARGET vuble-toy)
   install(TARGETS vuble-toy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  vuble_install_stripped(Unspecified ${CMAKE_INSTALL_BINDIR} vuble-toy)
   install(FILES ${PROJECT_SOURCE_DIR}/data/vuble-toy.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()

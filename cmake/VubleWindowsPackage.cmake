@@ -1,7 +1,8 @@
 # The Windows package: a ZIP file (cpack, run in the build folder) holding
-# vuble-toy.exe, the examples and a short text on running them. The programs
-# are linked statically, so nothing else goes beside them. Included once, at
-# the end of the top-level CMakeLists.txt, for Windows builds.
+# vuble-toy.exe, the examples, a short text on running them and the
+# licences. The programs are linked statically, so nothing else goes beside
+# them. Included once, at the end of the top-level CMakeLists.txt, for
+# Windows builds.
 set(VUBLE_PACKAGE_PROGRAMS)
 foreach(program vuble-toy example_text example_image example_keyboard)
   if(TARGET ${program})
@@ -10,6 +11,7 @@ foreach(program vuble-toy example_text example_image example_keyboard)
 endforeach()
 install(TARGETS ${VUBLE_PACKAGE_PROGRAMS} RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows-readme.txt DESTINATION . RENAME README.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)

@@ -56,6 +56,10 @@ export VUBLE_X11_PROBE="$PWD/build/tools/vuble-x11-probe"
 package=$(ls build-win/vuble-toy-*-windows-x86_64.zip)
 unpacked=$(mktemp -d)
 unzip -q "$package" -d "$unpacked"
+# The package says how it may be used, and the programs need nothing beside them.
+for file in README.txt LICENSE.txt Terminus-OFL.txt; do
+  test -f "$unpacked"/vuble-toy-*/"$file" || { echo "the package lacks $file" >&2; exit 1; }
+done
 # Each example from the unpacked folder, ended with Escape as its user would.
 for example in text:text image:images keyboard:keyboard; do
   build/tools/vuble-escape-run "Vuble example: ${example#*:}" 60 "$(command -v wine)" \

@@ -197,12 +197,17 @@ if(STEP STREQUAL "install")
     message(FATAL_ERROR "support/version.h says '${version_line}', the package ${VUBLE_VERSION}")
   endif()
 
-  # The installed libraries carry no debug information (the build's do).
+  # The installed libraries and the toy carry no debug information (the
+  # build's do).
   find_program(readelf readelf REQUIRED)
+  set(installed_binaries ${BINDIR}/vuble-toy)
   foreach(lib ${framework_libraries} ${testing_libraries})
-    run_checked("readelf" ${readelf} -S -W ${prefix}/${LIBDIR}/libvuble_${lib}.a)
+    list(APPEND installed_binaries ${LIBDIR}/libvuble_${lib}.a)
+  endforeach()
+  foreach(binary ${installed_binaries})
+    run_checked("readelf" ${readelf} -S -W ${prefix}/${binary})
     if(run_output MATCHES "\\.debug_")
-      message(FATAL_ERROR "libvuble_${lib}.a is installed with debug information")
+      message(FATAL_ERROR "${binary} is installed with debug information")
     endif()
   endforeach()
 

@@ -212,7 +212,7 @@ class Platform {
 
   // Process: fatal faults. The filter runs on the faulting thread, inside the
   // platform's fault handling, with the platform's 32-bit exception code
-  // (0xC0000005 for an access violation, ...); it reports and must not
+  // (kExceptionAccessViolation, ... below); it reports and must not
   // return. A fault on another thread while the filter runs waits for it
   // (the filter ends the process); a fault inside the filter's own report
   // ends the process at once. Installing again replaces it.
@@ -221,7 +221,7 @@ class Platform {
   // on the standard error handle). For the fault report's first line.
   virtual void WriteStandardError(const char* text) = 0;
   // Async-signal-safe, for the fault report: ends the process with exit
-  // status 255, the status of a fatal error, if it still runs after the
+  // status kFatalExitStatus, that of a fatal error, if it still runs after the
   // given seconds; a message box still on the screen goes with it. Arming
   // again replaces the time.
   virtual void SetFatalWatchdog(unsigned seconds) = 0;
@@ -277,6 +277,33 @@ inline constexpr std::uint32_t WM_MOUSEWHEEL = 0x020A;
 inline constexpr std::uint32_t WM_MOUSELEAVE = 0x02A3;
 // The private thread message of deferred calls to the main thread.
 inline constexpr std::uint32_t kDeferredCallMessage = 0x7001;
+
+// The exit status of a process ended by a fatal error or exception: -1 as
+// the 8-bit status every system reports.
+inline constexpr int kFatalExitStatus = 255;
+
+// Fatal exception codes as Windows numbers them (EXCEPTION_ACCESS_VIOLATION,
+// ...); other platforms turn their faults into these.
+inline constexpr std::uint32_t kExceptionDatatypeMisalignment = 0x80000002u;
+inline constexpr std::uint32_t kExceptionBreakpoint = 0x80000003u;
+inline constexpr std::uint32_t kExceptionSingleStep = 0x80000004u;
+inline constexpr std::uint32_t kExceptionAccessViolation = 0xC0000005u;
+inline constexpr std::uint32_t kExceptionInPageError = 0xC0000006u;
+inline constexpr std::uint32_t kExceptionIllegalInstruction = 0xC000001Du;
+inline constexpr std::uint32_t kExceptionNoncontinuable = 0xC0000025u;
+inline constexpr std::uint32_t kExceptionInvalidDisposition = 0xC0000026u;
+inline constexpr std::uint32_t kExceptionArrayBoundsExceeded = 0xC000008Cu;
+inline constexpr std::uint32_t kExceptionFltDenormalOperand = 0xC000008Du;
+inline constexpr std::uint32_t kExceptionFltDivideByZero = 0xC000008Eu;
+inline constexpr std::uint32_t kExceptionFltInexactResult = 0xC000008Fu;
+inline constexpr std::uint32_t kExceptionFltInvalidOperation = 0xC0000090u;
+inline constexpr std::uint32_t kExceptionFltOverflow = 0xC0000091u;
+inline constexpr std::uint32_t kExceptionFltStackCheck = 0xC0000092u;
+inline constexpr std::uint32_t kExceptionFltUnderflow = 0xC0000093u;
+inline constexpr std::uint32_t kExceptionIntDivideByZero = 0xC0000094u;
+inline constexpr std::uint32_t kExceptionIntOverflow = 0xC0000095u;
+inline constexpr std::uint32_t kExceptionPrivInstruction = 0xC0000096u;
+inline constexpr std::uint32_t kExceptionStackOverflow = 0xC00000FDu;
 
 // WM_MOUSEMOVE wParam flags of held buttons.
 inline constexpr std::uintptr_t MK_LBUTTON = 0x0001;

@@ -25,7 +25,7 @@ extern Text ApplicationDirectory;
 extern std::vector<Text> ApplicationArguments;
 // The exit status of a process ended by an unhandled error or a fatal
 // platform exception: -1 as the 8-bit status every system reports.
-inline constexpr int kFatalExitStatus = 255;
+inline constexpr int kFatalExitStatus = platform::kFatalExitStatus;
 
 // The thread that ran the runtime start-up.
 extern platform::ThreadId MainThreadId;

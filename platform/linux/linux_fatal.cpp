@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace platform::linux_fatal {
 namespace {
 
@@ -41,6 +43,13 @@ void RecordMainStack() {
   pthread_attr_destroy(&attributes);
 }
 
+void UnblockSignal(int signal) {
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+}
+
 // Ends the process by signal's default action.
 [[noreturn]] void DieBy(int signal) {
   alarm(0);
@@ -48,10 +57,7 @@ void RecordMainStack() {
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
   sigaction(signal, &fallback, nullptr);
-  sigset_t this_signal;
-  sigemptyset(&this_signal);
-  sigaddset(&this_signal, signal);
-  pthread_sigmask(SIG_UNBLOCK, &this_signal, nullptr);
+  UnblockSignal(signal);
   raise(signal);
   _exit(128 + signal);
 }
@@ -85,21 +91,23 @@ void WatchdogExpired(int) { _exit(kFatalExitStatus); }
 
 std::uint32_t ExceptionCodeForSignal(int signal, int si_code, bool on_stack_guard) {
   switch (signal) {
-    case SIGSEGV: return on_stack_guard ? kStackOverflow : kAccessViolation;
+    case SIGSEGV: return on_stack_guard ? kExceptionStackOverflow : kExceptionAccessViolation;
     case SIGFPE:
       switch (si_code) {
-        case FPE_INTDIV: return kIntDivideByZero;
-        case FPE_INTOVF: return kIntOverflow;
-        case FPE_FLTDIV: return kFltDivideByZero;
-        case FPE_FLTOVF: return kFltOverflow;
-        case FPE_FLTUND: return kFltUnderflow;
-        case FPE_FLTRES: return kFltInexactResult;
-        case FPE_FLTINV: return kFltInvalidOperation;
+        case FPE_INTDIV: return kExceptionIntDivideByZero;
+        case FPE_INTOVF: return kExceptionIntOverflow;
+        case FPE_FLTDIV: return kExceptionFltDivideByZero;
+        case FPE_FLTOVF: return kExceptionFltOverflow;
+        case FPE_FLTUND: return kExceptionFltUnderflow;
+        case FPE_FLTRES: return kExceptionFltInexactResult;
+        case FPE_FLTINV: return kExceptionFltInvalidOperation;
         default: return kUnknown;
       }
-    case SIGILL: return si_code == ILL_PRVOPC ? kPrivInstruction : kIllegalInstruction;
-    case SIGBUS: return si_code == BUS_ADRALN ? kDatatypeMisalignment : kInPageError;
-    case SIGTRAP: return si_code == TRAP_TRACE ? kSingleStep : kBreakpoint;
+    case SIGILL:
+      return si_code == ILL_PRVOPC ? kExceptionPrivInstruction : kExceptionIllegalInstruction;
+    case SIGBUS:
+      return si_code == BUS_ADRALN ? kExceptionDatatypeMisalignment : kExceptionInPageError;
+    case SIGTRAP: return si_code == TRAP_TRACE ? kExceptionSingleStep : kExceptionBreakpoint;
     default: return kUnknown;
   }
 }
@@ -145,10 +153,7 @@ void ArmWatchdog(unsigned seconds) {
   expired.sa_flags = SA_ONSTACK;
   sigfillset(&expired.sa_mask);
   sigaction(SIGALRM, &expired, nullptr);
-  sigset_t alarm_only;
-  sigemptyset(&alarm_only);
-  sigaddset(&alarm_only, SIGALRM);
-  pthread_sigmask(SIG_UNBLOCK, &alarm_only, nullptr);
+  UnblockSignal(SIGALRM);
   alarm(seconds);
 }
 

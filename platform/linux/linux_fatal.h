@@ -10,21 +10,6 @@
 
 namespace platform::linux_fatal {
 
-inline constexpr std::uint32_t kDatatypeMisalignment = 0x80000002u;
-inline constexpr std::uint32_t kBreakpoint = 0x80000003u;
-inline constexpr std::uint32_t kSingleStep = 0x80000004u;
-inline constexpr std::uint32_t kAccessViolation = 0xC0000005u;
-inline constexpr std::uint32_t kInPageError = 0xC0000006u;
-inline constexpr std::uint32_t kIllegalInstruction = 0xC000001Du;
-inline constexpr std::uint32_t kFltDivideByZero = 0xC000008Eu;
-inline constexpr std::uint32_t kFltInexactResult = 0xC000008Fu;
-inline constexpr std::uint32_t kFltInvalidOperation = 0xC0000090u;
-inline constexpr std::uint32_t kFltOverflow = 0xC0000091u;
-inline constexpr std::uint32_t kFltUnderflow = 0xC0000093u;
-inline constexpr std::uint32_t kIntDivideByZero = 0xC0000094u;
-inline constexpr std::uint32_t kIntOverflow = 0xC0000095u;
-inline constexpr std::uint32_t kPrivInstruction = 0xC0000096u;
-inline constexpr std::uint32_t kStackOverflow = 0xC00000FDu;
 // No platform code: the signal is not one of the fault signals.
 inline constexpr std::uint32_t kUnknown = 0;
 
@@ -40,9 +25,6 @@ bool OnStackGuard(std::uintptr_t fault_address, std::uintptr_t stack_low);
 // Called from the signal handler, on the alternate stack, with the code. It
 // must not return: it reports and ends the process.
 using Filter = void (*)(std::uint32_t code);
-
-// The exit status of a process the watchdog ends: that of a fatal error.
-inline constexpr int kFatalExitStatus = 255;
 
 // Records the calling (main) thread's stack bounds, sets up an alternate
 // signal stack for it and installs the handler for the fault signals.

@@ -36,7 +36,7 @@ DWORD WINAPI RunReport(void* parameter) {
 LONG WINAPI TopLevelFilter(EXCEPTION_POINTERS* info) {
   if (report_armed.load() && ::GetCurrentThreadId() == report_thread.load()) {
     // A fault inside the report itself: no second report, the end at once.
-    ::TerminateProcess(::GetCurrentProcess(), 255);
+    ::TerminateProcess(::GetCurrentProcess(), kFatalExitStatus);
   }
   const ExceptionFilter filter = installed_filter.load();
   if (filter == nullptr) return EXCEPTION_CONTINUE_SEARCH;
@@ -51,7 +51,7 @@ LONG WINAPI TopLevelFilter(EXCEPTION_POINTERS* info) {
   const HANDLE thread = ::CreateThread(nullptr, 0, RunReport, &report, 0, nullptr);
   if (thread == nullptr) RunReport(&report);  // no thread to be had: report from here
   ::WaitForSingleObject(thread, INFINITE);
-  ::ExitProcess(255);  // the filter ends the process; this is not reached
+  ::ExitProcess(kFatalExitStatus);  // the filter ends the process; this is not reached
 }
 
 std::atomic<ULONGLONG> watchdog_deadline{0};
@@ -61,7 +61,7 @@ DWORD WINAPI Watchdog(void*) {
   for (;;) {
     ::Sleep(50);
     if (::GetTickCount64() >= watchdog_deadline.load())
-      ::TerminateProcess(::GetCurrentProcess(), 255);
+      ::TerminateProcess(::GetCurrentProcess(), kFatalExitStatus);
   }
 }
 

@@ -19,10 +19,9 @@
 #include <vector>
 
 #include "platform/sdl/sdl_platform.h"
+#include "tests/platform/real_window_helpers.h"
 
 namespace platform::sdl {
-
-inline constexpr std::uint32_t kCaptionStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 class SdlWindowTest : public ::testing::Test {
  protected:
@@ -70,16 +69,9 @@ class SdlWindowTest : public ::testing::Test {
                                   rect.right - rect.left, rect.bottom - rect.top);
     if (window == 0) return 0;
     windows_.push_back(window);
-    PixelFormatRequest request;
-    request.flags = pfd_flags;
-    request.color_bits = 1;
-    const Handle dc = platform_->GetDC(window);
-    const int format = platform_->ChoosePixelFormat(dc, request);
-    if (format == 0 || !platform_->SetPixelFormat(dc, format, request)) return 0;
-    const Handle context = platform_->wglCreateContext(dc);
+    const Handle context = MakeCurrentGLContext(*platform_, window, pfd_flags);
     if (context == 0) return 0;
     contexts_.push_back(context);
-    if (!platform_->wglMakeCurrent(dc, context)) return 0;
     platform_->ShowWindow(window, SW_SHOW);
     return window;
   }

@@ -21,14 +21,12 @@
 
 #include "platform/win32/win32_platform.h"
 #include "support/error.h"
+#include "tests/platform/real_window_helpers.h"
 // The tests call the seam's operations by their names (PeekMessage, ...),
 // which <windows.h> defines as macros: those stay off here.
 #include "platform/windows_macros_push.h"
 
 namespace platform::win32 {
-
-inline constexpr std::uint32_t kCaptionStyle =
-    platform::WS_CAPTION | platform::WS_SYSMENU | platform::WS_MINIMIZEBOX;
 
 struct Received {
   Handle window = 0;
@@ -96,16 +94,10 @@ class Win32WindowTest : public ::testing::Test {
   Handle OpenGLWindow(const std::u16string& title, int x, int y, int width, int height) {
     const Handle window = CreateTestWindow(title, x, y, width, height);
     if (window == 0) return 0;
-    PixelFormatRequest request;
-    request.flags = kPfdDoubleBuffer | kPfdDrawToWindow | kPfdSupportOpenGL;
-    request.color_bits = 1;
-    const Handle dc = platform_->GetDC(window);
-    const int format = platform_->ChoosePixelFormat(dc, request);
-    if (format == 0 || !platform_->SetPixelFormat(dc, format, request)) return 0;
-    const Handle context = platform_->wglCreateContext(dc);
+    const Handle context = MakeCurrentGLContext(
+        *platform_, window, kPfdDoubleBuffer | kPfdDrawToWindow | kPfdSupportOpenGL);
     if (context == 0) return 0;
     contexts_.push_back(context);
-    if (!platform_->wglMakeCurrent(dc, context)) return 0;
     platform_->ShowWindow(window, platform::SW_SHOW);
     return window;
   }

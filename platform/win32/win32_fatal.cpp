@@ -13,10 +13,8 @@ std::atomic<ExceptionFilter> installed_filter{nullptr};
 // Set by the first thread whose fault reaches the filter; a fault on any
 // other thread after that waits for the report to end the process.
 std::atomic<bool> reporting{false};
-// The thread that runs the report, and whether the report has asked for
-// faults to end the process at once (the watchdog is armed).
+// The thread that runs the report (0, which no thread has, until it starts).
 std::atomic<DWORD> report_thread{0};
-std::atomic<bool> report_armed{false};
 
 struct Report {
   ExceptionFilter filter = nullptr;
@@ -34,7 +32,7 @@ DWORD WINAPI RunReport(void* parameter) {
 // thread of its own: the faulting thread's stack may be the one that
 // overflowed, with no room left for a message box.
 LONG WINAPI TopLevelFilter(EXCEPTION_POINTERS* info) {
-  if (report_armed.load() && ::GetCurrentThreadId() == report_thread.load()) {
+  if (::GetCurrentThreadId() == report_thread.load()) {
     // A fault inside the report itself: no second report, the end at once.
     ::TerminateProcess(::GetCurrentProcess(), kFatalExitStatus);
   }
@@ -88,9 +86,6 @@ void Win32Platform::WriteStandardError(const char* text) {
 }
 
 void Win32Platform::SetFatalWatchdog(unsigned seconds) {
-  // From here a fault in the report ends the process at once; faults on
-  // other threads still wait for the report.
-  report_armed.store(true);
   watchdog_deadline.store(::GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000u);
   if (!watchdog_started.exchange(true)) {
     const HANDLE thread = ::CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
@@ -103,7 +98,5 @@ void Win32Platform::HeapOptimizeResources() {
   ::HeapSetInformation(nullptr, static_cast<HEAP_INFORMATION_CLASS>(kHeapOptimizeResources),
                        &information, sizeof information);
 }
-
-char16_t Win32Platform::GetPathSeparator() { return u'\\'; }
 
 }  // namespace platform::win32

@@ -67,6 +67,8 @@ bool Win32Platform::SetCurrentDirectory(const std::u16string& path) {
   return ::SetCurrentDirectoryW(wide->c_str()) != FALSE;
 }
 
+char16_t Win32Platform::GetPathSeparator() { return u'\\'; }
+
 bool Win32Platform::PathExists(const std::u16string& path) {
   const std::optional<std::wstring> wide = WideText(path);
   if (!wide || wide->empty()) return false;

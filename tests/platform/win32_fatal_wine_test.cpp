@@ -1,8 +1,9 @@
 // The Win32 platform's fatal-exception filter under Wine, on a child
 // program that faults: the filter gets the real exception code, its line is
 // the first on standard error, the status is the filter's, two threads
-// faulting at once give one report, a stack overflow is reported too, and
-// the watchdog ends a report that hangs.
+// faulting at once give one report, a stack overflow is reported too, the
+// watchdog ends a report that hangs, and a fault inside the report ends the
+// process at once.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,6 +41,12 @@ TEST(Win32FatalFilter, TwoThreadsFaultingAtOnceGiveOneReport) {
 TEST(Win32FatalFilter, WatchdogEndsAReportThatHangs) {
   const windows_child::Outcome outcome = RunFaulting("hang");
   EXPECT_EQ(outcome.standard_error, "hanging\n");
+  EXPECT_EQ(outcome.status, 255u);
+}
+
+TEST(Win32FatalFilter, FaultInsideTheReportEndsTheProcessAtOnce) {
+  const windows_child::Outcome outcome = RunFaulting("fault-in-report");
+  EXPECT_EQ(outcome.standard_error, "reporting\n");
   EXPECT_EQ(outcome.status, 255u);
 }
 

@@ -24,6 +24,12 @@ void Report(std::uint32_t code) {
   std::exit(255);
 }
 
+// Faults again before it has armed the watchdog.
+void FaultInReport(std::uint32_t) {
+  os->WriteStandardError("reporting\n");
+  faults::WriteToNowhere();
+}
+
 void Hang(std::uint32_t) {
   os->WriteStandardError("hanging\n");
   os->SetFatalWatchdog(1);
@@ -46,8 +52,10 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   os = &platform::win32::InstallWin32Platform();
   const std::string how = argv[1];
-  os->SetUnhandledExceptionFilter(how == "hang" ? Hang : Report);
-  if (how == "access" || how == "hang") faults::WriteToNowhere();
+  os->SetUnhandledExceptionFilter(how == "hang"              ? Hang
+                                  : how == "fault-in-report" ? FaultInReport
+                                                             : Report);
+  if (how == "access" || how == "hang" || how == "fault-in-report") faults::WriteToNowhere();
   if (how == "divide") return 10 / zero;
   if (how == "stack") return Recurse(0);
   if (how == "two-threads") faults::WriteToNowhereOnTwoThreadsAtOnce();

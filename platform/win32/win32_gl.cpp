@@ -25,10 +25,13 @@ PIXELFORMATDESCRIPTOR Descriptor(const PixelFormatRequest& request) {
 }
 
 // The extension belongs to the current context's driver, so it is looked up
-// again on every call.
+// again on every call. Some drivers answer a missing name with 1, 2, 3 or
+// -1 instead of null.
 SwapIntervalFunction SwapIntervalExtension() {
-  return reinterpret_cast<SwapIntervalFunction>(
-      reinterpret_cast<void*>(::wglGetProcAddress("wglSwapIntervalEXT")));
+  const PROC found = ::wglGetProcAddress("wglSwapIntervalEXT");
+  const auto address = reinterpret_cast<std::intptr_t>(found);
+  if (address >= -1 && address <= 3) return nullptr;
+  return reinterpret_cast<SwapIntervalFunction>(reinterpret_cast<void*>(found));
 }
 
 }  // namespace

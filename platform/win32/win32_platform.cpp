@@ -36,6 +36,7 @@
 #include "platform/native_platform.h"
 
 #include "platform/win32/win32_state.h"
+#include "support/text.h"
 
 namespace platform::win32 {
 namespace {
@@ -59,6 +60,10 @@ void KeepError(const std::u16string& reason) { State().last_error = reason; }
 void KeepLastError(const char16_t* what) {
   const DWORD code = ::GetLastError();
   std::u16string reason = what;
+  if (code == 0) {  // the call failed without saying why
+    State().last_error = reason;
+    return;
+  }
   wchar_t* text = nullptr;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -70,9 +75,8 @@ void KeepLastError(const char16_t* what) {
       detail.pop_back();
     }
     reason += u": " + detail;
-  } else if (code != 0) {
-    const std::string number = std::to_string(code);
-    reason += u": error " + std::u16string(number.begin(), number.end());
+  } else {
+    reason += u": error " + DecimalText(code);
   }
   if (text != nullptr) ::LocalFree(text);
   State().last_error = reason;

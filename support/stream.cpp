@@ -9,9 +9,13 @@
 std::shared_ptr<TFileStream> TFileStream::Open(const Text& path) {
   // A NUL inside the name would silently open a different, shorter path.
   if (path.empty() || path.find(u'\0') != Text::npos) return nullptr;
+#ifdef _WIN32
+  // Windows names are UTF-16 as texts are, unpaired surrogates included.
+  const std::filesystem::path native(std::wstring(path.begin(), path.end()));
+#else
   // A name that is not UTF-8 keeps its bytes (FromSystemBytes).
-  const std::string bytes = ToSystemBytes(path);
-  const std::filesystem::path native(std::u8string(bytes.begin(), bytes.end()));
+  const std::filesystem::path native(ToSystemBytes(path));
+#endif
   // Decided before opening, as opening a FIFO blocks until a writer comes.
   std::error_code error;
   if (!std::filesystem::is_regular_file(native, error)) return nullptr;
@@ -41,8 +45,13 @@ std::int64_t TFileStream::Seek(std::int64_t pos) {
 std::int64_t TFileStream::Read(void* buf, std::int64_t count) {
   if (!_file.is_open()) throw TStreamError("Read from a closed stream");
   if (count <= 0) return 0;
-  return static_cast<std::int64_t>(
-      _file.sgetn(static_cast<char*>(buf), static_cast<std::streamsize>(count)));
+  try {
+    return static_cast<std::int64_t>(
+        _file.sgetn(static_cast<char*>(buf), static_cast<std::streamsize>(count)));
+  } catch (const std::exception&) {
+    // The file buffer raises its own error when the system's read fails.
+    throw TStreamError("Error reading from stream");
+  }
 }
 
 void TFileStream::Close() {

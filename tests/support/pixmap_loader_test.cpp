@@ -142,9 +142,13 @@ TEST(LoadPixelBuffer, DestroyedLoaderLeavesTheChain) {
 class TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& bytes) {
+    // Each test runs in a process of its own, in parallel with the others:
+    // the test's name keeps their files apart.
     static int count = 0;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("vuble_stream_test_" + std::to_string(++count) + ".bin");
+            (std::string("vuble_stream_test_") + test->test_suite_name() + "_" + test->name() +
+             "_" + std::to_string(++count) + ".bin");
     std::ofstream(path_, std::ios::binary) << bytes;
   }
   ~TemporaryFile() {

@@ -63,4 +63,14 @@ TEST(TFileStream, OpensAFileWhoseNameIsNotUtf8) {
   EXPECT_EQ(bytes[3], 7);
 }
 
+// The system's read fails (the process's own memory at address 0): the
+// stream raises its own error, which the loaders know, not the file
+// buffer's.
+TEST(TFileStream, AFailedReadRaisesTheStreamError) {
+  const TStreamPtr stream = TFileStream::Open(u"/proc/self/mem");
+  ASSERT_NE(stream, nullptr);
+  char bytes[16];
+  EXPECT_THROW(stream->Read(bytes, sizeof bytes), TStreamError);
+}
+
 }  // namespace

@@ -20,8 +20,7 @@ std::int32_t anchorx = 0, anchory = 0;
 
 namespace {
 
-// The module's own state; its documented globals are above. Counts and
-// positions wrap like the clock instead of overflowing.
+// The module's own state; its documented globals are above.
 struct PointerTrackerState {
   bool started = false;
 };

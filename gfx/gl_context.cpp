@@ -1,8 +1,6 @@
 #include "gfx/gl_context.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <string>
@@ -131,11 +129,8 @@ void NoteFailure(const char16_t* what) { SetLastGraphicsError(FailureReason(what
 // The shared context cannot be done without: the process ends with the
 // status of an unhandled error, saying on standard error what failed.
 [[noreturn]] void SharedContextFailed(const char16_t* what) {
-  const std::string line =
-      "GLGraphicsDriver failed to make its shared GL context: " + ToUtf8(FailureReason(what)) +
-      "\n";
-  std::fputs(line.c_str(), stderr);
-  std::exit(kFatalExitStatus);
+  EndWithFatalError(u"GLGraphicsDriver failed to make its shared GL context: " +
+                    FailureReason(what));
 }
 
 // Back to the desktop mode when window holds the full-screen mode.
@@ -199,8 +194,7 @@ void RegisterGLWindowClass() {
   NativeLayer& layer = Layer();
   if (layer.classRegistered) return;
   if (!platform::Current().RegisterClass(kGLWindowClassName, kClassStyle, GLWindowProcedure)) {
-    std::fputs("GLGraphicsDriver failed to register its window class\n", stderr);
-    std::exit(kFatalExitStatus);
+    EndWithFatalError(u"GLGraphicsDriver failed to register its window class");
   }
   layer.classRegistered = true;
 }

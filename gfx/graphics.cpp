@@ -65,8 +65,8 @@ std::shared_ptr<TGraphicsDriver> CreatingDriver(const char* operation) {
   FrontEnd& s = State();
   if (!s.currentDriver) StartGLFlat2DModule();
   if (!s.currentDriver) {
-    s.lastError = FromUtf8(Format(
-        "%s: no graphics driver is selected; select one with SelectGraphicsDriver", operation));
+    s.lastError = FormatText(
+        "%s: no graphics driver is selected; select one with SelectGraphicsDriver", operation);
   }
   return s.currentDriver;
 }
@@ -77,9 +77,9 @@ bool SizeFits(const char* operation, int width, int height, int depth, int hertz
   const bool widthFits = width >= 1 && width <= MaxGraphicsSize;
   const bool heightFits = height >= 1 && height <= MaxGraphicsSize;
   if (widthFits && heightFits) return true;
-  State().lastError = FromUtf8(Format(
-      "%s(%d, %d, %d, %d, %d): the %s %d is outside 1..%d", operation, width, height, depth, hertz,
-      flags, widthFits ? "height" : "width", widthFits ? height : width, MaxGraphicsSize));
+  State().lastError = FormatText("%s(%d, %d, %d, %d, %d): the %s %d is outside 1..%d", operation,
+                                 width, height, depth, hertz, flags, widthFits ? "height" : "width",
+                                 widthFits ? height : width, MaxGraphicsSize);
   return false;
 }
 
@@ -101,7 +101,7 @@ std::shared_ptr<TGraphics> CreateGraphicsFor(const char* operation, int width, i
 }  // namespace
 
 Text TGraphicsMode::ToString() const {
-  return FromUtf8(Format("%d,%d,%d %dHz", width, height, depth, hertz));
+  return FormatText("%d,%d,%d %dHz", width, height, depth, hertz);
 }
 
 void SelectGraphicsDriver(std::shared_ptr<TGraphicsDriver> driver, int flags) {

@@ -120,12 +120,12 @@ TImagePtr TImage::LoadAnim(const ObjectPtr& source, int cellWidth, int cellHeigh
   // cut cells outside the picture.
   if (cellWidth <= 0 || cellHeight <= 0) {
     lastImageError =
-        FromUtf8(Format("The cell size %d by %d is not at least 1 by 1", cellWidth, cellHeight));
+        FormatText("The cell size %d by %d is not at least 1 by 1", cellWidth, cellHeight);
     return nullptr;
   }
   if (first < 0 || count < 0) {
     lastImageError =
-        FromUtf8(Format("The first cell %d and the count %d must not be negative", first, count));
+        FormatText("The first cell %d and the count %d must not be negative", first, count);
     return nullptr;
   }
   TPixmapPtr pixmap = SourcePixmap(source);

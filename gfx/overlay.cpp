@@ -104,6 +104,8 @@ void OverlayRect(int x, int y, int width, int height) {
 }
 
 void OverlayText(const Text& text, int x, int y) {
+  // Glyphs reaching past the int range lie far outside any viewport.
+  if (y > std::numeric_limits<int>::max() - kGlyphHeight) return;
   if (overlayFontTexture == 0 || overlayFontTextureSeq != graphicsSeq()) {
     overlayFontTexture = UploadPixmapTexture(OverlayFontPixmap(), 1);
     overlayFontTextureSeq = graphicsSeq();
@@ -113,12 +115,11 @@ void OverlayText(const Text& text, int x, int y) {
   gl.BindTexture(GL_TEXTURE_2D, overlayFontTexture);
   constexpr float kGlyphU = 1.0f / 128.0f;
   constexpr std::int64_t kLastLeft = std::numeric_limits<int>::max() - kGlyphWidth;
-  // A glyph reaching past the int range lies far outside any viewport and
-  // is left out, as is every glyph after it.
-  const bool rows_fit = y <= std::numeric_limits<int>::max() - kGlyphHeight;
+  // A glyph reaching past the int range is left out, as is every glyph
+  // after it.
   std::int64_t pen = x;
   for (const char16_t c : text) {
-    if (!rows_fit || pen > kLastLeft) break;
+    if (pen > kLastLeft) break;
     const int left = static_cast<int>(pen);
     if (c >= 32 && c <= 127) {
       const float u = static_cast<float>(c - 32) / 128.0f;

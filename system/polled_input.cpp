@@ -38,9 +38,6 @@ PolledInputState state;
 const testing_only::ModuleReset kReset(testing_only::ModuleRank::kPolledInput,
                                        testing_only::ResetPolledInput);
 
-// Counts and positions wrap: they come from events that the program itself
-// may emit with any values.
-
 bool IsKey(std::int32_t key) { return key >= 0 && key < static_cast<std::int32_t>(kKeyCount); }
 bool IsButton(std::int32_t button) {
   return button >= 0 && button < static_cast<std::int32_t>(kButtonCount);

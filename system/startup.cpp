@@ -29,13 +29,14 @@ Text Slashed(Text path) {
   return path;
 }
 
-void WriteError(const Text& text) {
+}  // namespace
+
+void EndWithFatalError(const Text& text) {
   const std::string line = ToUtf8(text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+  std::exit(kFatalExitStatus);
 }
-
-}  // namespace
 
 Text ApplicationDirectoryOf(const Text& file) {
   const std::size_t p = file.rfind(u'/');
@@ -63,14 +64,11 @@ int RunProgram(int argc, char** argv, void (*program)()) {
     RuntimeStartup(argc, argv);
     program();
   } catch (const RuntimeError& error) {
-    WriteError(error.ToString());
-    std::exit(kFatalExitStatus);
+    EndWithFatalError(error.ToString());
   } catch (const std::exception& error) {
-    WriteError(FromUtf8(error.what()));
-    std::exit(kFatalExitStatus);
+    EndWithFatalError(FromUtf8(error.what()));
   } catch (...) {
-    WriteError(u"Unhandled exception");
-    std::exit(kFatalExitStatus);
+    EndWithFatalError(u"Unhandled exception");
   }
   return 0;
 }

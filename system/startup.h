@@ -27,6 +27,11 @@ extern std::vector<Text> ApplicationArguments;
 // platform exception: -1 as the 8-bit status every system reports.
 inline constexpr int kFatalExitStatus = platform::kFatalExitStatus;
 
+// Writes text and a line end to standard error and ends the process with
+// kFatalExitStatus, at-exit handlers first: how RunProgram ends on an error
+// it catches, and how a layer ends on a failure it cannot go on from.
+[[noreturn]] void EndWithFatalError(const Text& text);
+
 // The thread that ran the runtime start-up.
 extern platform::ThreadId MainThreadId;
 // 1: texts go to the platform as UTF-16. The seam always takes UTF-16, so the

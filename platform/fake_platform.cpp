@@ -372,7 +372,7 @@ bool FakePlatform::RegisterClass(const std::u16string& name, std::uint32_t style
                                  WindowProcedure procedure) {
   Log("RegisterClass(" + Narrow(name) + "," + Hex(style) + ")");
   if (Failing("RegisterClass")) return false;
-  return registry_.RegisterClass(name, style, std::move(procedure));
+  return registry_.RegisterClass(name, std::move(procedure));
 }
 
 bool FakePlatform::GetDesktopRect(Rect& out) {

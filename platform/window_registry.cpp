@@ -29,9 +29,8 @@ ModifierGroup GroupOf(int sided) {
 WindowRegistry::WindowRegistry(std::function<void(const Msg&)> post_last)
     : post_last_(std::move(post_last)) {}
 
-bool WindowRegistry::RegisterClass(const std::u16string& name, std::uint32_t style,
-                                   WindowProcedure procedure) {
-  return classes_.emplace(name, WindowClass{style, std::move(procedure)}).second;
+bool WindowRegistry::RegisterClass(const std::u16string& name, WindowProcedure procedure) {
+  return classes_.emplace(name, std::move(procedure)).second;
 }
 
 bool WindowRegistry::IsClassRegistered(const std::u16string& name) const {
@@ -53,19 +52,13 @@ void WindowRegistry::RemoveWindow(Handle window) {
   if (focus_ == window) focus_ = 0;
 }
 
-std::vector<Handle> WindowRegistry::Windows() const {
-  std::vector<Handle> out;
-  for (const auto& [handle, class_name] : windows_) out.push_back(handle);
-  return out;
-}
-
 std::intptr_t WindowRegistry::CallWindowProcedure(Handle window, std::uint32_t message,
                                                   std::uintptr_t wparam, std::intptr_t lparam) {
   auto w = windows_.find(window);
   if (w == windows_.end()) return 0;
   auto c = classes_.find(w->second);
-  if (c == classes_.end() || !c->second.procedure) return 0;
-  WindowProcedure procedure = c->second.procedure;
+  if (c == classes_.end() || !c->second) return 0;
+  WindowProcedure procedure = c->second;
   return procedure(window, message, wparam, lparam);
 }
 

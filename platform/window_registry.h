@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/windows_macros_push.h"
@@ -28,7 +27,7 @@ class WindowRegistry {
   // --- Classes ---------------------------------------------------------------
 
   // Registers a class; false when the name is taken, as RegisterClassEx.
-  bool RegisterClass(const std::u16string& name, std::uint32_t style, WindowProcedure procedure);
+  bool RegisterClass(const std::u16string& name, WindowProcedure procedure);
   bool IsClassRegistered(const std::u16string& name) const;
 
   // --- Windows ---------------------------------------------------------------
@@ -41,7 +40,6 @@ class WindowRegistry {
   // Forgets the window; the capture, activation and focus it held go to
   // none, as when Win32 destroys a window.
   void RemoveWindow(Handle window);
-  std::vector<Handle> Windows() const;
 
   // Calls the procedure of the window's class from our own code and returns
   // its result; 0 for a window without one. The procedure is copied before
@@ -81,14 +79,9 @@ class WindowRegistry {
   void SetFocus(Handle window) { focus_ = window; }
 
  private:
-  struct WindowClass {
-    std::uint32_t style = 0;
-    WindowProcedure procedure;
-  };
-
   std::function<void(const Msg&)> post_last_;
-  std::map<std::u16string, WindowClass> classes_;
-  std::map<Handle, std::u16string> windows_;  // the class of each live window
+  std::map<std::u16string, WindowProcedure> classes_;  // by class name
+  std::map<Handle, std::u16string> windows_;           // the class of each live window
   Handle next_window_ = 0x100;
   std::array<bool, 256> keys_{};
   Handle capture_ = 0;

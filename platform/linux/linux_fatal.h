@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace platform::linux_fatal {
 
 // No platform code: the signal is not one of the fault signals.
@@ -24,7 +26,7 @@ bool OnStackGuard(std::uintptr_t fault_address, std::uintptr_t stack_low);
 
 // Called from the signal handler, on the alternate stack, with the code. It
 // must not return: it reports and ends the process.
-using Filter = void (*)(std::uint32_t code);
+using Filter = ExceptionFilter;
 
 // Records the calling (main) thread's stack bounds, sets up an alternate
 // signal stack for it and installs the handler for the fault signals.

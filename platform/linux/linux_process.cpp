@@ -40,6 +40,11 @@ void InForkedChild() {
   if (getppid() != forking_process) _exit(1);
 }
 
+// Registered when the program starts, not at the first message box: that
+// box may be the fatal report, shown from a fault handler, where taking
+// pthread_atfork's lock or allocating could hang.
+const int kForkHandlers = pthread_atfork(BeforeFork, nullptr, InForkedChild);
+
 }  // namespace
 
 void OpenMissingStandardDescriptors() {
@@ -56,8 +61,6 @@ void OpenMissingStandardDescriptors() {
 }
 
 ForkedChildrenEndWithProcess::ForkedChildrenEndWithProcess() : was_on_(forks_end_with_process) {
-  static const int registered = pthread_atfork(BeforeFork, nullptr, InForkedChild);
-  (void)registered;
   forks_end_with_process = true;
 }
 

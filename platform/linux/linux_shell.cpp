@@ -91,7 +91,15 @@ int Run(const std::string& program, const std::vector<std::string>& args, std::s
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   }
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  if (posix_spawn_file_actions_addclosefrom_np(&actions, 3) != 0) {
+    // Without it the helper would inherit every descriptor: not started.
+    posix_spawn_file_actions_destroy(&actions);
+    if (output != nullptr) {
+      close(pipe_ends[0]);
+      close(pipe_ends[1]);
+    }
+    return -1;
+  }
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t none, all;

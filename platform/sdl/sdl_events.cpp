@@ -7,6 +7,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_state.h"
 #include "support/text.h"
+#include "support/wrapping.h"
 
 namespace platform::sdl {
 
@@ -76,7 +77,7 @@ void ConvertWheel(SdlState& state, const SDL_MouseWheelEvent& wheel) {
   ClientOrigin(state, window, origin);
   Queue(state, window, WM_MOUSEWHEEL,
         WheelWParam(delta, MouseKeyFlags(state.held_buttons, state.modifiers)),
-        MakePointLParam(origin.x + wheel.mouseX, origin.y + wheel.mouseY));
+        MakePointLParam(WrappingAdd(origin.x, wheel.mouseX), WrappingAdd(origin.y, wheel.mouseY)));
 }
 
 // The window that gains the focus right after `from` loses it, when both
@@ -134,8 +135,8 @@ void Convert(SdlState& state, const std::vector<SDL_Event>& batch, std::size_t i
     case SDL_MOUSEWHEEL: ConvertWheel(state, event.wheel); break;
     case SDL_WINDOWEVENT: ConvertWindowEvent(state, batch, index); break;
     case SDL_QUIT:
-      // SIGINT, SIGTERM or the session ending: a close request to every
-      // window, as if each close box had been clicked.
+      // SIGINT, SIGTERM or the session ending: every window is asked to
+      // close (WM_CLOSE, what the close box's SC_CLOSE becomes too).
       if (state.windows.empty()) state.quit_pending = true;
       for (const auto& [handle, window] : state.windows) Queue(state, handle, WM_CLOSE, 0, 0);
       break;

@@ -105,9 +105,12 @@ constexpr Row kRows[] = {
     {SDL_SCANCODE_AUDIOMUTE, VK_VOLUME_MUTE, 0x20, true},
     // Shift, control and alt report the generic code; the scan code and the
     // extended flag tell the sides apart.
-    {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false}, {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
-    {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false}, {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
-    {SDL_SCANCODE_LALT, VK_MENU, 0x38, false}, {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+    {SDL_SCANCODE_LCTRL, VK_CONTROL, kScanControl, false},
+    {SDL_SCANCODE_RCTRL, VK_CONTROL, kScanControl, true},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT, kScanLeftShift, false},
+    {SDL_SCANCODE_RSHIFT, VK_SHIFT, kScanRightShift, false},
+    {SDL_SCANCODE_LALT, VK_MENU, kScanAlt, false},
+    {SDL_SCANCODE_RALT, VK_MENU, kScanAlt, true},
     {SDL_SCANCODE_LGUI, VK_LWIN, 0x5B, true}, {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
 };
 
@@ -194,7 +197,7 @@ std::int16_t WheelDelta(float precise, std::int32_t notches, bool flipped) {
   double value = std::isfinite(precise) && precise != 0.0f ? static_cast<double>(precise)
                                                            : static_cast<double>(notches);
   if (flipped) value = -value;
-  value = std::round(value * 120.0);
+  value = std::round(value * WHEEL_DELTA);
   if (value > 32767.0) return 32767;
   if (value < -32768.0) return -32768;
   return static_cast<std::int16_t>(value);

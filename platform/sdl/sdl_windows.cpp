@@ -86,9 +86,11 @@ SDL_GLContext MakeContext(SdlState& state, SDL_Window* window, SDL_GLContext sha
 
 }  // namespace
 
-bool SdlPlatform::RegisterClass(const std::u16string& name, std::uint32_t style,
+// The class style asks for redrawing and a device context of its own, which
+// every SDL window has.
+bool SdlPlatform::RegisterClass(const std::u16string& name, std::uint32_t /*style*/,
                                 WindowProcedure procedure) {
-  if (!state_->registry.RegisterClass(name, style, std::move(procedure))) {
+  if (!state_->registry.RegisterClass(name, std::move(procedure))) {
     state_->last_error = u"The window class is already registered";
     return false;
   }

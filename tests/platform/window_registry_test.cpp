@@ -15,7 +15,7 @@ class WindowRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(registry.RegisterClass(
-        u"Window", 0,
+        u"Window",
         [this](Handle w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) -> std::intptr_t {
           seen.push_back(m);
           return registry.DefWindowProc(w, m, wp, lp);
@@ -79,7 +79,7 @@ TEST_F(WindowRegistryTest, GenericModifierStaysDownWhileEitherSideIs) {
 TEST_F(WindowRegistryTest, DestroyingAWindowTakesItsCaptureActivationAndFocus) {
   const Handle other = registry.AddWindow(u"Window");
   EXPECT_EQ(other, window + 1);
-  EXPECT_FALSE(registry.RegisterClass(u"Window", 0, nullptr));  // as RegisterClassEx
+  EXPECT_FALSE(registry.RegisterClass(u"Window", nullptr));  // as RegisterClassEx
   registry.SetCapture(window);
   registry.SetActive(window);
   registry.SetFocus(other);

@@ -25,13 +25,6 @@ function(vuble_library name)
   endif()
 endfunction()
 
-# The label of tests that need a real window: x11, or wine for the Windows
-# programs (run under Wine on an X server).
-set(VUBLE_WINDOW_LABEL x11)
-if(WIN32)
-  set(VUBLE_WINDOW_LABEL wine)
-endif()
-
 # Under Wine the first listing of a cross-built test program may have to make
 # the Wine prefix first (about 15 s).
 set(VUBLE_DISCOVERY_TIMEOUT 5)

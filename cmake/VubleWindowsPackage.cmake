@@ -16,8 +16,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/fonts/Terminus-OFL.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vuble-toy)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_SYSTEM_NAME windows-x86_64)
 set(CPACK_PACKAGE_FILE_NAME vuble-toy-${PROJECT_VERSION}-windows-x86_64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build folder

@@ -52,20 +52,24 @@ wine_server_start "$PWD/build-win/wine-prefix"
 export VUBLE_X11_PROBE="$PWD/build/tools/vuble-x11-probe"
 (cd build-win && ctest --output-on-failure --timeout "$timeout" -L wine)
 (cd build && ctest --output-on-failure --timeout "$timeout" -L wine)
+version=$(sed -n 's/^#define VUBLE_VERSION_STRING "\(.*\)"$/\1/p' support/version.h)
+package="build-win/vuble-toy-$version-windows-x86_64.zip"
 (cd build-win && cpack >/dev/null)
-package=$(ls build-win/vuble-toy-*-windows-x86_64.zip)
 unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"; stop_wm; wine_server_stop; stop_xvfb' EXIT
 unzip -q "$package" -d "$unpacked"
+folder="$unpacked/vuble-toy-$version-windows-x86_64"
 # The package says how it may be used, and the programs need nothing beside them.
 for file in README.txt LICENSE.txt Terminus-OFL.txt; do
-  test -f "$unpacked"/vuble-toy-*/"$file" || { echo "the package lacks $file" >&2; exit 1; }
+  test -f "$folder/$file" || { echo "the package lacks $file" >&2; exit 1; }
 done
 # Each example from the unpacked folder, ended with Escape as its user would.
 for example in text:text image:images keyboard:keyboard; do
   build/tools/vuble-escape-run "Vuble example: ${example#*:}" 60 "$(command -v wine)" \
-    "$unpacked"/vuble-toy-*/"example_${example%%:*}.exe"
+    "$folder/example_${example%%:*}.exe"
 done
 rm -rf "$unpacked"
+trap 'stop_wm; wine_server_stop; stop_xvfb' EXIT
 echo "Windows package: $package"
 wine_server_stop
 stop_xvfb

@@ -77,7 +77,9 @@ TEST_F(WineDialogs, ErrorRaisedWhileABoxWaitsComesOutWhenItCloses) {
 }
 
 TEST_F(WineDialogs, TextsWithANulAreRefusedWithoutADialog) {
-  // No timer closes anything here: a dialog that opened would wait forever.
+  // A file dialog that opened by mistake is cancelled, so the test fails
+  // instead of waiting.
+  DialogCloser closer(L"Open", [](HWND dialog) { Press(dialog, IDCANCEL); });
   EXPECT_EQ(platform_->MessageBox(0, std::u16string(u"cut\0here", 8), u"Caption", platform::MB_OK),
             0);
   EXPECT_EQ(platform_->MessageBox(0, u"Text", std::u16string(u"cut\0here", 8), platform::MB_OK), 0);
@@ -96,14 +98,17 @@ TEST_F(WineDialogs, TextsWithANulAreRefusedWithoutADialog) {
   EXPECT_FALSE(platform_->BrowseForFolder(folder, chosen));
   EXPECT_LE(platform_->ShellExecute(std::u16string(u"file:C:\\a\0b", 11)), 32);
   EXPECT_TRUE(chosen.empty());
+  EXPECT_FALSE(closer.Acted());
 }
 
 TEST_F(WineDialogs, NameLongerThanAnyWindowsPathIsRefused) {
   FileDialog request;
   request.title = u"Open";
   request.file_name = std::u16string(40000, u'x');
+  DialogCloser closer(L"Open", [](HWND dialog) { Press(dialog, IDCANCEL); });
   std::u16string chosen;
   EXPECT_FALSE(platform_->GetOpenFileName(request, chosen));
+  EXPECT_FALSE(closer.Acted());
 }
 
 TEST_F(WineDialogs, LongProposedNameReachesTheDialogWholeAndFilterGroupsStayWhole) {

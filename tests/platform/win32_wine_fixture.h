@@ -148,7 +148,7 @@ class Win32WindowTest : public ::testing::Test {
     const std::string out = "/tmp/vuble-x11-probe-" + std::to_string(::GetCurrentProcessId());
     const std::string windows_out = "Z:" + out;
     ::DeleteFileA(windows_out.c_str());
-    std::string command = std::string(probe) + " " + out + " " + args;
+    std::string command = "\"" + std::string(probe) + "\" " + out + " " + args;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

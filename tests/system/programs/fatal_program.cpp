@@ -5,7 +5,6 @@
 // program entry with no platform installed. It runs on the fake platform
 // with the Linux fault handling behind it; its at-exit handlers write
 // markers (and the boxes the fake was asked for) to standard error.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,13 +19,7 @@
 #include "support/error.h"
 #include "system/at_exit.h"
 #include "system/startup.h"
-
-// The program's own fault signals must reach its handler, not the address
-// sanitizer's, when it is built with the sanitizers.
-extern "C" const char* __asan_default_options() {
-  return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:use_sigaltstack=0:"
-         "detect_leaks=0";
-}
+#include "tests/faults.h"
 
 namespace {
 
@@ -46,11 +39,6 @@ platform::FakePlatform* fake = nullptr;
 std::string mode;
 
 void Say(const char* text) { (void)!write(STDERR_FILENO, text, std::strlen(text)); }
-
-void WriteToUnmappedPage() {
-  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  *static_cast<volatile int*>(page) = 1;
-}
 
 volatile int divisor = 0;
 volatile int quotient = 0;
@@ -76,13 +64,13 @@ void Program() {
       Say(line.c_str());
     }
   });
-  if (mode == "exit-fault") AtExit([] { WriteToUnmappedPage(); });
+  if (mode == "exit-fault") AtExit([] { faults::WriteToUnmappedPage(); });
   if (mode == "thread-fault") {
     // A worker thread faults while the report runs the at-exit handlers.
     static std::atomic<bool> fault_now{false};
     std::thread([] {
       while (!fault_now.load()) usleep(1000);
-      WriteToUnmappedPage();
+      faults::WriteToUnmappedPage();
     }).detach();
     AtExit([] {
       fault_now.store(true);
@@ -98,7 +86,7 @@ void Program() {
   if (mode == "error") throw RuntimeError(u"Too many hook ids");
   if (mode == "std-error") throw std::out_of_range("vector index out of range");
   if (mode == "segv" || mode == "exit-fault" || mode == "exit-hang" || mode == "thread-fault")
-    WriteToUnmappedPage();
+    faults::WriteToUnmappedPage();
   if (mode == "intdiv") DivideByZero();
   if (mode == "stack") std::printf("%d\n", Recurse(0));
   if (mode == "illegal") __builtin_trap();

@@ -7,7 +7,6 @@
 //                       for an answer that never comes.
 // The platform is the native one with the fatal report's watchdog cut to
 // 2 s, so a test need not wait two minutes for it.
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,13 +16,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "support/error.h"
 #include "system/startup.h"
-
-// The program's own fault signals must reach its handler, not the address
-// sanitizer's, when it is built with the sanitizers.
-extern "C" const char* __asan_default_options() {
-  return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:use_sigaltstack=0:"
-         "detect_leaks=0";
-}
+#include "tests/faults.h"
 
 namespace {
 
@@ -36,12 +29,6 @@ class QuickWatchdogPlatform : public platform::sdl::SdlPlatform {
 
 std::string mode;
 std::string folder;
-
-// A real fault that the undefined-behaviour sanitizer does not stop first.
-void WriteToUnmappedPage() {
-  void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  *static_cast<volatile int*>(page) = 1;
-}
 
 void Program() {
   if (mode == "descriptors") {
@@ -56,7 +43,7 @@ void Program() {
     std::fflush(stdout);
     throw RuntimeError(u"standard error");
   }
-  if (mode == "unanswered-box") WriteToUnmappedPage();
+  if (mode == "unanswered-box") faults::WriteToUnmappedPage();
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/app/program_process.h"
+#include "tests/program_process.h"
 #include "tools/x11/x11_window.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <thread>
 
-#include "tests/app/program_process.h"
+#include "tests/program_process.h"
 #include "tools/x11/x11_window.h"
 
 namespace {

@@ -29,11 +29,6 @@ constexpr int kPointerY = 50;
 constexpr int kOutsideX = -20;  // where the captured drag goes
 constexpr int kOutsideY = 30;
 
-bool UnderWindowManager() {
-  const char* wm = std::getenv("VUBLE_WINDOW_MANAGER");
-  return wm != nullptr && *wm != '\0';
-}
-
 std::string Held(Platform& p) {
   std::string held;
   const std::pair<int, const char*> keys[] = {{VK_SHIFT, "shift"},   {VK_LSHIFT, "lshift"},

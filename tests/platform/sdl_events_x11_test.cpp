@@ -141,8 +141,7 @@ TEST_F(SdlEvents, MinimisedWindowIsIconic) {
   EXPECT_FALSE(platform_->IsIconic(window));
   ASSERT_TRUE(platform_->ShowWindow(window, SW_MINIMIZE));
   // Minimising is the window manager's work; a bare X server has none.
-  const char* wm = std::getenv("VUBLE_WINDOW_MANAGER");
-  if (wm != nullptr && *wm != '\0') {
+  if (UnderWindowManager()) {
     EXPECT_TRUE(PumpUntil([&] { return platform_->IsIconic(window); }));
   }
 }

@@ -27,11 +27,6 @@ int SidedKey(const Msg& m) {
   return sided != 0 ? sided : static_cast<int>(m.wparam);
 }
 
-bool UnderWindowManager() {
-  const char* wm = std::getenv("VUBLE_WINDOW_MANAGER");
-  return wm != nullptr && *wm != '\0';
-}
-
 TEST_F(SdlInput, PointerMovesAndButtonsArriveInClientCoordinates) {
   const Handle window = OpenWindow(u"pointer", kLeft, kTop, 200, 150);
   ASSERT_NE(window, 0u);

@@ -3,7 +3,6 @@
 // program, on the native platform): exit statuses, standard-error texts and
 // at-exit order. Windows has its own
 // (startup_wine_test.cpp).
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,11 +10,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/program_process.h"
 
 extern char** environ;
 
@@ -24,40 +24,20 @@ namespace {
 using Lines = std::vector<std::string>;
 
 struct Outcome {
-  int exit_status = -1;  // -1 when ended by a signal
+  int exit_status = -1;  // -1 when ended by a signal or still running
   int signal = 0;
   Lines error_lines;
 };
 
 // Runs the fatal program with mode and no display in its environment.
 Outcome RunFatalProgram(const std::string& mode) {
-  std::vector<char*> envp;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "DISPLAY=", 8) != 0) envp.push_back(*entry);
-  }
-  envp.push_back(nullptr);
-  std::string program = FATAL_PROGRAM;
-  std::string argument = mode;
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  int pipe_ends[2];
-  EXPECT_EQ(pipe2(pipe_ends, O_CLOEXEC), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 2);
-  pid_t child = -1;
-  EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipe_ends[1]);
-  std::string output;
-  char buffer[4096];
-  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;)
-    output.append(buffer, got);
-  close(pipe_ends[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
+  ProgramProcess process(FATAL_PROGRAM, {"DISPLAY"}, {mode});
+  EXPECT_TRUE(process.Started());
+  const int status = process.WaitForExit(std::chrono::seconds(60));
   Outcome outcome;
-  outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  outcome.signal = process.Signal();
+  outcome.exit_status = outcome.signal == 0 ? status : -1;
+  const std::string output = process.Stderr();
   for (std::size_t begin = 0, end; begin < output.size(); begin = end + 1) {
     end = output.find('\n', begin);
     if (end == std::string::npos) end = output.size();

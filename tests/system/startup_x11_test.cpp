@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/app/program_process.h"
+#include "tests/program_process.h"
 #include "tools/x11/x11_window.h"
 
 namespace {

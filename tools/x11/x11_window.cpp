@@ -197,7 +197,7 @@ bool PressKey(Display* display, KeySym key, bool down) {
   return true;
 }
 
-void RequestClose(Display* display, Window window) {
+bool RequestClose(Display* display, Window window) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
@@ -205,8 +205,9 @@ void RequestClose(Display* display, Window window) {
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
+  const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
   XFlush(display);
+  return sent;
 }
 
 }  // namespace x11tools

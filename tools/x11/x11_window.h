@@ -52,7 +52,7 @@ void PressButton(Display* display, unsigned button, bool down);
 bool PressKey(Display* display, KeySym key, bool down);
 
 // Asks the window to close as a window manager's close box does
-// (a WM_DELETE_WINDOW client message).
-void RequestClose(Display* display, Window window);
+// (a WM_DELETE_WINDOW client message); false when it could not be sent.
+bool RequestClose(Display* display, Window window);
 
 }  // namespace x11tools

@@ -1,4 +1,4 @@
-// A program of this project run as a child process by the end-to-end tests:
+// A program of this project run as a child process by the tests:
 // started with an argument vector and the test's environment (with changes),
 // its standard error collected, its exit status awaited; killed if a test
 // ends while it still runs. The program may be a launcher of the program
@@ -64,6 +64,9 @@ class ProgramProcess {
 
   bool Started() const { return pid_ > 0; }
 
+  // The signal that ended it; 0 when it exited (or has not ended).
+  int Signal() const { return signal_; }
+
   // Waits up to timeout for the process to end; its exit status, or -1.
   int WaitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -72,6 +75,7 @@ class ProgramProcess {
       const pid_t r = waitpid(pid_, &status, WNOHANG);
       if (r == pid_) {
         exited_ = true;
+        signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       }
       if (std::chrono::steady_clock::now() >= deadline) return -1;
@@ -96,4 +100,5 @@ class ProgramProcess {
   pid_t pid_ = -1;
   int stderr_fd_ = -1;
   bool exited_ = false;
+  int signal_ = 0;
 };

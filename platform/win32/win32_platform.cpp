@@ -47,11 +47,16 @@ Win32State* the_state = nullptr;
 
 Win32State& State() { return *the_state; }
 
+std::exception_ptr& PendingError() {
+  thread_local std::exception_ptr error;
+  return error;
+}
+
 void RaisePendingError() {
-  Win32State& state = State();
-  if (!state.pending_error) return;
-  std::exception_ptr error = state.pending_error;
-  state.pending_error = nullptr;
+  std::exception_ptr& pending = PendingError();
+  if (!pending) return;
+  std::exception_ptr error = pending;
+  pending = nullptr;
   std::rethrow_exception(error);
 }
 

@@ -36,9 +36,6 @@ struct Win32State {
   HINSTANCE instance = nullptr;
   // Window procedures by window class, found from a window's class atom.
   std::map<ATOM, WindowProcedure> procedures;
-  // An error a window procedure raised while Windows was calling it; raised
-  // again when the platform operation that let Windows call it returns.
-  std::exception_ptr pending_error;
   std::u16string last_error;
 };
 
@@ -50,6 +47,12 @@ Win32State& State();
 // returned, if any. Every operation during which Windows may call a window
 // procedure ends with it.
 void RaisePendingError();
+// An error a window procedure raised while Windows was calling it on this
+// thread; raised again when the platform operation that let Windows call it
+// returns. Each thread has its own: Windows calls a window's procedure on
+// the thread of the window, and a message box's loop may run on another
+// (the fault report's).
+std::exception_ptr& PendingError();
 
 // Keeps the reason for the last failure: what failed, and Windows's own text
 // for the calling thread's last error code.

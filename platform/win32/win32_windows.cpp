@@ -15,7 +15,7 @@ LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   Win32State& state = State();
   const ATOM atom = static_cast<ATOM>(::GetClassWord(window, GCW_ATOM));
   auto found = state.procedures.find(atom);
-  if (found == state.procedures.end() || state.pending_error) {
+  if (found == state.procedures.end() || PendingError()) {
     // No procedure runs while an error is on its way up: the messages that
     // unwinding sends (a window being destroyed) get default handling, and
     // a close request does not destroy the window behind the caller's back.
@@ -26,7 +26,7 @@ LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   try {
     return procedure(FromHandle(window), message, wparam, lparam);
   } catch (...) {
-    state.pending_error = std::current_exception();
+    PendingError() = std::current_exception();
     return 0;
   }
 }
@@ -89,7 +89,7 @@ Handle Win32Platform::CreateWindowEx(std::uint32_t ex_style, const std::u16strin
     RaisePendingError();
     return 0;
   }
-  if (state_->pending_error) {
+  if (PendingError()) {
     // Creation raised: nothing is left behind.
     ::DestroyWindow(window);
     RaisePendingError();
